@@ -1,0 +1,55 @@
+#include "engine/board.h"
+
+namespace orbel {
+
+bool IsValidBoardSize(int n) { return n >= kSmallestSize && n <= kLargestSize && n % 2 == 1; }
+
+int CentreCell(int n) { return (n * n + 1) / 2; }
+
+bool IsOnRing(int n, int cell) {
+    return cell <= n || cell > n * n - n || cell % n == 1 || cell % n == 0;
+}
+
+int StepOf(int n, int direction) {
+    switch (direction) {
+        case kDown: return n;
+        case kLeft: return -1;
+        case kRight: return 1;
+        default: return -n;
+    }
+}
+
+void BuildNeighbourTable(BoardState& b) {
+    const int n = b.BoardSize;
+    for (int c = 1; c <= n * n; ++c) {
+        int16_t* nb = b.NeighbourTable[c];
+        nb[2] = static_cast<int16_t>(c <= n ? 0 : c - n);
+        nb[4] = static_cast<int16_t>(c % n == 1 ? 0 : c - 1);
+        nb[6] = static_cast<int16_t>(c % n == 0 ? 0 : c + 1);
+        nb[8] = static_cast<int16_t>(c > n * n - n ? 0 : c + n);
+    }
+}
+
+void ClearBoard(BoardState& b) {
+    const int n = b.BoardSize;
+    for (int c = 0; c <= n * n; ++c) b.Board[c] = Empty;
+    b.Board[CentreCell(n)] = Red;
+    b.SideToMove = Blue;
+    b.MoveNumber = 1;
+}
+
+void StartPosition(BoardState& b, int size) {
+    b.BoardSize = static_cast<int16_t>(size);
+    ClearBoard(b);
+    BuildNeighbourTable(b);
+}
+
+bool BoardIsSound(const BoardState& b) {
+    const int n = b.BoardSize;
+    if (b.Board[0] != Empty) return false;
+    for (int c = 1; c <= n * n; ++c)
+        if (IsOnRing(n, c) && b.Board[c] != Empty) return false;
+    return true;
+}
+
+}  // namespace orbel

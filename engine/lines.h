@@ -1,0 +1,22 @@
+// Lines of five through the orbels the last push moved.
+#pragma once
+
+#include "engine/board.h"
+
+namespace orbel {
+
+struct LinesFound {
+    bool RedFound = false;
+    bool BlueFound = false;
+    bool Any() const { return RedFound || BlueFound; }
+};
+
+// Scans the run along the last push and, through every moved orbel, the cross line and
+// both diagonals. Red counts only in rows and columns. Reads PushLine, PushCount and
+// RunCount as the last push left them.
+LinesFound ScanLines(const BoardState& b);
+
+// 0 no line, -1 Red's, +1 Blue's, -SideToMove when both colours completed one.
+int FindLines(const BoardState& b);
+
+}  // namespace orbel
