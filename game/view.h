@@ -1,0 +1,42 @@
+// What the game controller needs from a window; tests supply a window of their own.
+#pragma once
+
+#include <string_view>
+
+namespace orbel {
+
+class GameView {
+public:
+    virtual ~GameView() = default;
+
+    // A cell shows its button when empty; otherwise its image with the orbel picture of
+    // `value` (-1 Red, +1 Blue). DrawCell(c, 0) only shows the button; the image keeps
+    // its last picture underneath.
+    virtual void DrawCell(int cell, int value) = 0;
+    virtual void SetCellButtonVisible(int cell, bool visible) = 0;
+    virtual void SetCellImageVisible(int cell, bool visible) = 0;
+    virtual bool CellImageVisible(int cell) const = 0;
+    // Take-back hands the cell buttons back their default pointer.
+    virtual void SetCellButtonsDefaultPointer() = 0;
+
+    // Arrows 2, 4, 6, 8; the centre image 0 is never hidden.
+    virtual void SetArrowVisible(int direction, bool visible) = 0;
+
+    // The message line and the turn ring around the picture of `sideToMove`.
+    virtual void ShowMessage(std::string_view text, int sideToMove) = 0;
+    virtual void Beep() = 0;
+
+    virtual void SetBackwardVisible(bool visible) = 0;
+    virtual void SetForwardVisible(bool visible) = 0;
+    virtual bool BackwardVisible() const = 0;
+    virtual bool ForwardVisible() const = 0;
+    virtual void SetUndoEnabled(bool enabled) = 0;
+    virtual void SetHintEnabled(bool enabled) = 0;
+
+    // The busy pointer while the game is setting up or the computer thinks.
+    virtual void SetBusyPointer(bool busy) = 0;
+    // The check mark of the level menu (0 two players, 1..11).
+    virtual void SetLevelChecked(int level) = 0;
+};
+
+}  // namespace orbel
