@@ -79,6 +79,23 @@ void TryEveryMove(BoardState& b, CandidateColumn column, OnCandidate onCandidate
 
 }  // namespace
 
+bool HasLegalMove(const BoardState& b) {
+    const int n = b.BoardSize;
+    for (int c = n + 2; c <= n * n - n - 1; ++c) {
+        if (b.Board[c] == Empty) continue;
+        for (int k = 2; k <= 8; k += 2) {
+            const int p = b.NeighbourTable[c][k];
+            if (b.Board[p] != Empty) continue;
+            // The far orbel of the line lands on the first empty cell beyond it.
+            const int step = c - p;
+            int landing = c;
+            while (b.Board[landing] != Empty) landing += step;
+            if (!IsOnRing(n, landing)) return true;
+        }
+    }
+    return false;
+}
+
 void GenerateMoves(BoardState& b, CandidateColumn column) {
     ClearColumn(b, column);
     TryEveryMove(b, column, [](Tenths) { return true; });

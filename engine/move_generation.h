@@ -28,6 +28,9 @@ int CountPairs(const BoardState& b, int colour);
 // Static score, for SideToMove, of the position a trial move just reached.
 int EvaluateMove(const BoardState& b);
 
+// True when SideToMove has at least one placement whose push is allowed.
+bool HasLegalMove(const BoardState& b);
+
 // Leaves Board, SideToMove and SelectedCell as they were.
 void GenerateMoves(BoardState& b, CandidateColumn column);
 
