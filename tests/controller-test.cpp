@@ -1,0 +1,491 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/move_generation.h"
+#include "fake_game_view.h"
+#include "game/controller.h"
+
+namespace orbel {
+namespace {
+
+using testing::FakeView;
+using testing::HandComputer;
+using testing::ManualScheduler;
+
+class controller : public ::testing::Test {
+protected:
+    std::unique_ptr<GameState> state = std::make_unique<GameState>();
+    FakeView view;
+    HandComputer computer;
+    ManualScheduler clock;
+    std::unique_ptr<GameController> game;
+
+    void Open(int size, int level = 1) {
+        state->board.BoardSize = static_cast<int16_t>(size);
+        game = std::make_unique<GameController>(*state, view, computer, clock);
+        game->Form_Load();
+        game->SelectLevel(level);
+    }
+    BoardState& board() { return state->board; }
+    MoveHistory& history() { return state->history; }
+
+    // Lets the computer think and show its move.
+    void ComputerAnswers() {
+        clock.RunAll();
+        while (computer.Finish()) clock.RunAll();
+    }
+    // Cell, arrow, confirming click on the centre image.
+    void PersonMoves(int cell, int direction) {
+        game->btn_Board_Click(cell);
+        game->img_dir_Click(direction);
+        game->img_dir_Click(0);
+    }
+    // Replaces the position, as if the game had reached it.
+    void SetPosition(std::initializer_list<std::pair<int, int>> orbels, int side, int moveNumber) {
+        for (int c = 1; c <= board().CellCount(); ++c) board().Board[c] = Empty;
+        for (auto [cell, colour] : orbels) board().Board[cell] = static_cast<int16_t>(colour);
+        board().SideToMove = static_cast<int16_t>(side);
+        board().MoveNumber = static_cast<int16_t>(moveNumber);
+        for (int c = 1; c <= board().CellCount(); ++c) {
+            view.DrawCell(c, board().Board[c]);
+            view.image[c] = true;
+        }
+    }
+};
+
+TEST_F(controller, new_game_on_five_by_five) {
+    Open(5);
+    EXPECT_EQ(board().Board[13], Red);
+    EXPECT_EQ(board().SideToMove, Blue);
+    EXPECT_EQ(view.message, "Select Red or Blue");
+    EXPECT_EQ(view.ring, Blue);
+    EXPECT_GE(view.beeps, 1);
+    EXPECT_EQ(view.Shown(13), Red);
+    for (int corner : {1, 5, 21, 25}) {
+        EXPECT_FALSE(view.button[corner]);
+        EXPECT_FALSE(view.image[corner]);
+    }
+    EXPECT_TRUE(view.button[8]);
+    EXPECT_FALSE(view.backward);
+    EXPECT_FALSE(view.forward);
+    EXPECT_TRUE(view.undo);
+    EXPECT_TRUE(view.hint);
+    EXPECT_EQ(view.level, 1);
+    EXPECT_EQ(state->SearchLevel, 1);
+    EXPECT_EQ(view.busyDepth, 0);
+}
+
+TEST_F(controller, three_click_move_then_the_computer_replies) {
+    Open(5);
+    game->btn_Board_Click(8);
+    EXPECT_TRUE(view.arrow[2]);
+    EXPECT_FALSE(view.arrow[4] || view.arrow[6] || view.arrow[8]);
+    EXPECT_EQ(view.Shown(8), Blue);
+    EXPECT_EQ(board().Board[8], Empty);
+    EXPECT_EQ(history().HistoryPlaced[1], 8);
+
+    // The chosen cell blinks.
+    game->tmr_Select_Timer();
+    EXPECT_FALSE(view.image[8]);
+    game->tmr_Select_Timer();
+    EXPECT_TRUE(view.image[8]);
+
+    game->img_dir_Click(2);
+    EXPECT_EQ(board().Board[18], Red);
+    EXPECT_EQ(board().Board[13], Blue);
+    EXPECT_EQ(board().Board[8], Empty);
+    EXPECT_EQ(view.Shown(8), 0);
+    EXPECT_EQ(view.Shown(18), Red);
+    game->tmr_Select_Timer();
+    EXPECT_FALSE(view.image[13]);
+
+    // A cell click after the push changes nothing.
+    game->btn_Board_Click(12);
+    EXPECT_EQ(board().Board[12], Empty);
+    EXPECT_TRUE(view.arrow[2]);
+
+    game->img_dir_Click(0);
+    EXPECT_EQ(history().HistoryPlaced[1], 8);
+    EXPECT_EQ(history().HistoryMoved[1], 13);
+    EXPECT_EQ(board().MoveNumber, 2);
+    EXPECT_EQ(board().SideToMove, Red);
+    EXPECT_TRUE(view.image[13]);
+    EXPECT_TRUE(view.backward);
+    EXPECT_EQ(view.message, "Thinking ...");
+    EXPECT_EQ(view.busyDepth, 1);
+
+    ComputerAnswers();
+    EXPECT_EQ(board().MoveNumber, 3);
+    EXPECT_EQ(board().SideToMove, Blue);
+    EXPECT_EQ(view.message, std::string(BlankMessage));
+    EXPECT_EQ(view.busyDepth, 0);
+    EXPECT_TRUE(view.backward);
+    EXPECT_FALSE(view.forward);
+    EXPECT_TRUE(BoardIsSound(board()));
+    // The computer's move was shown with a pause first.
+    EXPECT_EQ(clock.pauses.back(), 0.1f);
+}
+
+TEST_F(controller, another_cell_before_pushing_moves_the_tentative_orbel) {
+    Open(5);
+    game->btn_Board_Click(8);
+    game->btn_Board_Click(12);
+    EXPECT_EQ(view.Shown(8), 0);
+    EXPECT_EQ(view.Shown(12), Blue);
+    EXPECT_EQ(history().HistoryPlaced[1], 12);
+    EXPECT_TRUE(view.arrow[6]);
+    EXPECT_FALSE(view.arrow[2]);
+}
+
+TEST_F(controller, clicks_that_do_nothing) {
+    Open(5);
+    const int beeps = view.beeps;
+    game->img_dir_Click(2);  // no cell chosen: a beep
+    EXPECT_EQ(view.beeps, beeps + 1);
+    game->btn_Board_Click(7);  // no orthogonal neighbour: silence
+    EXPECT_FALSE(state->PlacementPending);
+    EXPECT_EQ(view.beeps, beeps + 1);
+}
+
+TEST_F(controller, refused_push_keeps_the_placement_and_another_arrow_works) {
+    Open(5, 0);
+    SetPosition({{8, Red}, {9, Blue}, {12, Blue}, {13, Red}}, Blue, 5);
+    view.backward = true;
+    game->btn_Board_Click(7);
+    EXPECT_TRUE(view.arrow[6]);
+    EXPECT_TRUE(view.arrow[2]);
+    const int beeps = view.beeps;
+    game->img_dir_Click(6);
+    EXPECT_EQ(view.message, "You Cant't Push Out");
+    EXPECT_EQ(view.beeps, beeps + 1);
+    EXPECT_EQ(board().Board[7], Empty);
+    EXPECT_EQ(board().Board[8], Red);
+    EXPECT_EQ(board().Board[9], Blue);
+    EXPECT_EQ(view.Shown(7), 0);
+    EXPECT_TRUE(state->PlacementPending);
+    EXPECT_FALSE(state->MoveInProgress);
+    EXPECT_TRUE(view.backward);
+
+    game->Undo();  // nothing was pushed: nothing to take back
+    EXPECT_TRUE(state->PlacementPending);
+
+    game->img_dir_Click(2);
+    EXPECT_EQ(board().Board[12], Blue);
+    EXPECT_EQ(board().Board[17], Blue);
+    EXPECT_EQ(board().Board[7], Empty);
+    EXPECT_EQ(state->PushDone, 1);
+    EXPECT_FALSE(view.backward);
+}
+
+TEST_F(controller, undo_takes_back_the_push_and_nothing_else) {
+    Open(5);
+    game->btn_Board_Click(8);
+    game->img_dir_Click(2);
+    game->Undo();
+    EXPECT_EQ(board().Board[13], Red);
+    EXPECT_EQ(board().Board[18], Empty);
+    EXPECT_EQ(view.Shown(13), Red);
+    EXPECT_EQ(view.Shown(18), 0);
+    EXPECT_EQ(board().SideToMove, Blue);
+    EXPECT_EQ(board().MoveNumber, 1);
+    EXPECT_FALSE(state->PlacementPending);
+    EXPECT_EQ(state->PushDone, 0);
+    EXPECT_FALSE(view.backward);
+    EXPECT_EQ(view.defaultPointerCalls, 1);
+
+    // A completed move cannot be taken back.
+    game->SelectLevel(0);
+    PersonMoves(8, 2);
+    game->Undo();
+    EXPECT_EQ(board().MoveNumber, 2);
+    EXPECT_EQ(board().Board[18], Red);
+}
+
+TEST_F(controller, colour_choice_before_the_first_move_only) {
+    Open(7);
+    game->img_Player_Click(0);  // the person takes Red: the computer plays Blue at once
+    EXPECT_EQ(state->ComputerSide, Blue);
+    EXPECT_EQ(state->ComputerSideChoice, Blue);
+    EXPECT_EQ(view.message, "Thinking ...");
+    ComputerAnswers();
+    EXPECT_EQ(board().MoveNumber, 2);
+    EXPECT_EQ(board().SideToMove, Red);
+
+    game->img_Player_Click(1);  // too late
+    EXPECT_EQ(state->ComputerSide, Blue);
+
+    game->mnu_NewGame_Click();  // the choice is kept for the next game
+    EXPECT_EQ(state->ComputerSide, Blue);
+    game->img_Player_Click(1);
+    EXPECT_EQ(state->ComputerSide, Red);
+    EXPECT_EQ(view.message, "Select Red or Blue");
+    EXPECT_TRUE(computer.requests.empty());
+}
+
+TEST_F(controller, backward_over_one_and_two_moves) {
+    Open(7, 0);
+    PersonMoves(18, 2);  // Blue above the centre (25) pushes down
+    const int afterFirst[2] = {board().Board[25], board().Board[32]};
+    game->btn_Board_Click(24);
+    game->img_dir_Click(6);
+    game->img_dir_Click(0);
+    ASSERT_EQ(board().MoveNumber, 3);
+
+    game->Backward();
+    EXPECT_EQ(board().MoveNumber, 2);
+    EXPECT_EQ(board().Board[25], afterFirst[0]);
+    EXPECT_EQ(board().Board[32], afterFirst[1]);
+    EXPECT_EQ(board().SideToMove, Red);
+    EXPECT_TRUE(view.backward);
+    EXPECT_EQ(state->StepDelay, 0.1f);
+
+    game->Backward();
+    EXPECT_EQ(board().MoveNumber, 1);
+    EXPECT_EQ(board().Board[25], Red);
+    EXPECT_EQ(board().Board[32], Empty);
+    EXPECT_FALSE(view.backward);
+    EXPECT_TRUE(clock.pending.empty());
+}
+
+TEST_F(controller, a_win_ends_the_game_with_its_message) {
+    Open(9, 0);
+    // Blue diagonal (3,3),(4,4),(6,6),(7,7) plus Blue on (4,5); Blue pushes down from (3,5).
+    SetPosition({{21, Blue}, {31, Blue}, {51, Blue}, {61, Blue}, {32, Blue}, {60, Red}}, Blue, 9);
+    PersonMoves(23, 2);
+    EXPECT_EQ(view.message, "Blue Wins!");
+    EXPECT_TRUE(state->GameOver);
+    EXPECT_FALSE(view.undo);
+    EXPECT_FALSE(view.hint);
+
+    // People may play on; a tentative orbel shows but does not blink.
+    game->btn_Board_Click(50);
+    EXPECT_EQ(view.Shown(50), Red);
+    game->tmr_Select_Timer();
+    EXPECT_TRUE(view.image[50]);
+}
+
+TEST_F(controller, red_diagonal_goes_on_but_red_six_in_a_column_wins) {
+    Open(9, 0);
+    SetPosition({{21, Red}, {31, Red}, {51, Red}, {61, Red}, {32, Red}, {60, Blue}}, Red, 10);
+    PersonMoves(23, 2);
+    EXPECT_FALSE(state->GameOver);
+
+    game->mnu_NewGame_Click();
+    // Column 4 rows 2..4 and 6..8 Red, the gap filled by a push from the right.
+    SetPosition({{13, Red}, {22, Red}, {31, Red}, {49, Red}, {58, Red}, {67, Red}, {41, Red},
+                 {42, Blue}}, Blue, 12);
+    PersonMoves(43, 4);
+    EXPECT_EQ(view.message, "Red Wins!");
+    EXPECT_TRUE(state->GameOver);
+}
+
+TEST_F(controller, both_lines_at_once_is_a_tie) {
+    Open(9, 0);
+    SetPosition({{21, Red}, {22, Red}, {24, Red}, {25, Red}, {39, Blue}, {40, Blue}, {42, Blue},
+                 {43, Blue}, {32, Red}, {41, Red}, {50, Blue}},
+                Blue, 14);
+    PersonMoves(59, 8);
+    EXPECT_EQ(view.message, "A Tie!");
+    EXPECT_TRUE(state->GameOver);
+}
+
+TEST_F(controller, the_computer_does_not_reply_after_the_game_is_over) {
+    Open(9, 2);
+    SetPosition({{21, Blue}, {31, Blue}, {51, Blue}, {61, Blue}, {32, Blue}, {60, Red}}, Blue, 9);
+    PersonMoves(23, 2);
+    ASSERT_TRUE(state->GameOver);
+    clock.RunAll();
+    EXPECT_TRUE(computer.requests.empty());
+    EXPECT_EQ(board().SideToMove, Red);
+}
+
+TEST_F(controller, a_side_left_without_a_move_loses) {
+    Open(5, 0);
+    // Inner field full but for 19; Blue fills it from the top ring and Red cannot move.
+    SetPosition({{7, Red}, {8, Blue}, {9, Red}, {12, Blue}, {13, Red}, {14, Blue}, {17, Red},
+                 {18, Blue}}, Blue, 9);
+    PersonMoves(4, 2);
+    EXPECT_EQ(board().Board[19], Blue);
+    EXPECT_FALSE(HasLegalMove(board()));
+    EXPECT_EQ(view.message, "Red Cannot Move - Blue Wins!");
+    EXPECT_TRUE(state->GameOver);
+    EXPECT_FALSE(view.undo);
+    EXPECT_FALSE(view.hint);
+}
+
+TEST_F(controller, the_computer_never_plays_when_it_has_no_move) {
+    Open(5, 1);
+    // Blue (the person) fills the field; the computer, Red, has no move and loses.
+    SetPosition({{7, Red}, {8, Blue}, {9, Red}, {12, Blue}, {13, Red}, {14, Blue}, {17, Red},
+                 {18, Blue}}, Blue, 9);
+    PersonMoves(4, 2);
+    clock.RunAll();
+    EXPECT_TRUE(computer.requests.empty());
+    EXPECT_EQ(view.message, "Red Cannot Move - Blue Wins!");
+}
+
+TEST_F(controller, hint_in_two_player_mode_searches_three_plies_and_stops) {
+    Open(7, 0);
+    game->btn_Hint_Click();
+    ASSERT_EQ(view.message, "Thinking ...");
+    clock.RunAll();
+    ASSERT_EQ(computer.requests.size(), 1u);
+    EXPECT_EQ(computer.requests[0].level, 3);
+    ComputerAnswers();
+    EXPECT_EQ(board().MoveNumber, 2);
+    EXPECT_EQ(board().SideToMove, Red);
+    EXPECT_EQ(state->SearchLevel, 0);
+    EXPECT_TRUE(view.backward);
+    EXPECT_TRUE(computer.requests.empty());
+}
+
+TEST_F(controller, hint_against_the_computer_is_answered_at_once) {
+    Open(7, 2);
+    game->btn_Board_Click(18);  // a tentative placement the hint drops
+    game->btn_Hint_Click();
+    EXPECT_FALSE(state->PlacementPending);
+    EXPECT_EQ(view.Shown(18), 0);
+    clock.RunAll();
+    ASSERT_EQ(computer.requests.size(), 1u);
+    EXPECT_EQ(computer.requests[0].level, 2);
+    EXPECT_EQ(computer.requests[0].position.SideToMove, Blue);
+    ComputerAnswers();
+    EXPECT_EQ(board().MoveNumber, 3);
+    EXPECT_EQ(board().SideToMove, Blue);
+}
+
+TEST_F(controller, hint_after_the_push_does_nothing) {
+    Open(7, 2);
+    game->btn_Board_Click(18);
+    game->img_dir_Click(2);
+    game->btn_Hint_Click();
+    clock.RunAll();
+    EXPECT_TRUE(computer.requests.empty());
+    EXPECT_EQ(state->PushDone, 1);
+}
+
+TEST_F(controller, input_is_ignored_while_the_computer_thinks) {
+    Open(7, 3);
+    PersonMoves(18, 2);
+    clock.RunAll();
+    ASSERT_EQ(computer.requests.size(), 1u);
+    const BoardState before = board();
+    game->btn_Board_Click(17);
+    game->img_dir_Click(2);
+    game->btn_Hint_Click();
+    game->Undo();
+    game->Backward();
+    game->Forward();
+    EXPECT_TRUE(std::equal(before.Board, before.Board + kBoardEntries, board().Board));
+    EXPECT_EQ(board().MoveNumber, 2);
+    EXPECT_FALSE(state->PlacementPending);
+
+    // A level chosen now applies from the next move.
+    game->SelectLevel(5);
+    EXPECT_EQ(computer.requests[0].level, 3);
+    ComputerAnswers();
+    EXPECT_EQ(board().MoveNumber, 3);
+}
+
+TEST_F(controller, new_game_stops_the_search_and_no_stale_move_is_played) {
+    Open(7, 3);
+    computer.deliverAfterCancel = true;
+    PersonMoves(18, 2);
+    clock.RunAll();
+    ASSERT_EQ(computer.requests.size(), 1u);
+    game->mnu_NewGame_Click();
+    EXPECT_EQ(computer.cancels, 1);
+    EXPECT_EQ(view.busyDepth, 0);
+    computer.Finish();  // the old search reports late
+    clock.RunAll();
+    EXPECT_EQ(board().MoveNumber, 1);
+    EXPECT_EQ(board().Board[25], Red);
+    EXPECT_EQ(view.message, "Select Red or Blue");
+
+    // A new game started during the pause before the search drops the pending search too.
+    PersonMoves(18, 2);
+    game->mnu_NewGame_Click();
+    clock.RunAll();
+    EXPECT_TRUE(computer.requests.empty());
+}
+
+class controller_record : public controller {
+protected:
+    // Plays `moves` (placement, direction) in two-player mode and keeps them as a record.
+    void LoadRecordOf(std::initializer_list<std::pair<int, int>> moves) {
+        Open(9, 0);
+        for (auto [cell, direction] : moves) PersonMoves(cell, direction);
+        const int count = board().MoveNumber - 1;
+        for (int i = 1; i <= count; ++i) {
+            history().RecordPlaced[i] = history().HistoryPlaced[i];
+            history().RecordMoved[i] = history().HistoryMoved[i];
+        }
+        history().RecordCount = static_cast<int16_t>(count);
+        history().BranchMove = 0;
+        game->Form_Load();
+        game->SelectLevel(0);
+        view.forward = count >= 1;
+    }
+    void StepForward() {
+        game->Forward();
+        clock.RunAll();
+    }
+};
+
+TEST_F(controller_record, forward_replays_the_record_and_backward_offers_it_again) {
+    LoadRecordOf({{32, 2}, {40, 6}, {33, 2}});
+    ASSERT_EQ(history().RecordCount, 3);
+    StepForward();
+    StepForward();
+    EXPECT_TRUE(view.forward);
+    StepForward();
+    EXPECT_FALSE(view.forward);
+    EXPECT_TRUE(view.backward);
+    EXPECT_EQ(board().MoveNumber, 4);
+    game->Backward();
+    EXPECT_TRUE(view.forward);
+    StepForward();
+    EXPECT_EQ(board().MoveNumber, 4);
+    EXPECT_EQ(board().Board[51], Blue);
+}
+
+TEST_F(controller_record, branching_off_and_coming_back) {
+    LoadRecordOf({{32, 2}, {40, 6}, {33, 2}, {49, 6}, {59, 8}});
+    ASSERT_EQ(history().RecordCount, 5);
+    StepForward();
+    StepForward();
+    ASSERT_EQ(board().MoveNumber, 3);
+    // A different move 3 leaves the record.
+    PersonMoves(43, 4);
+    EXPECT_EQ(history().BranchMove, 3);
+    EXPECT_FALSE(view.forward);
+    game->Backward();
+    EXPECT_EQ(board().MoveNumber, 3);
+    EXPECT_TRUE(view.forward);
+    StepForward();
+    EXPECT_EQ(history().BranchMove, 0);
+    EXPECT_EQ(history().HistoryPlaced[3], history().RecordPlaced[3]);
+    EXPECT_EQ(board().MoveNumber, 4);
+    EXPECT_TRUE(view.forward);
+}
+
+TEST_F(controller, whole_games_against_the_computer_keep_the_board_sound) {
+    for (int size : {5, 7, 9}) {
+        Open(size, 2);
+        game->img_Player_Click(0);  // the computer plays Blue, then Red is the person's
+        for (int turn = 0; turn < 60 && !state->GameOver; ++turn) {
+            ComputerAnswers();
+            if (state->GameOver) break;
+            ASSERT_EQ(board().SideToMove, Red);
+            game->btn_Hint_Click();  // the person asks for a hint every time
+            ComputerAnswers();
+            ASSERT_TRUE(BoardIsSound(board()));
+        }
+        EXPECT_TRUE(state->GameOver) << size;
+        EXPECT_NE(view.message, std::string(BlankMessage));
+    }
+}
+
+}  // namespace
+}  // namespace orbel
