@@ -2,14 +2,14 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
-PACKAGES   := cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+PACKAGES   := cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core fonts-droid-fallback
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build play check check-asan bench clean
 
 all: build
 
-# Installs only what is missing.
+# Installs only what is missing. The fallback font carries the Japanese of the file dialogs.
 deps:
 	@missing=""; \
 	for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
