@@ -1,0 +1,141 @@
+#include "game/orbel_pictures.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QRadialGradient>
+
+namespace orbel {
+
+namespace {
+
+QColor OrbelColour(int colour) { return colour < 0 ? QColor(224, 0, 224) : QColor(0, 224, 224); }
+
+// Light falls from the upper left: a bright spot there, the full colour in the body and a
+// dark rim at the lower right.
+void DrawBall(QPainter& painter, const QRectF& box, const QColor& base) {
+    const QPointF spot(box.left() + box.width() * 0.36, box.top() + box.height() * 0.33);
+    QRadialGradient shade(box.center(), box.width() * 0.5, spot);
+    shade.setColorAt(0.0, base.lighter(175));
+    shade.setColorAt(0.45, base);
+    shade.setColorAt(1.0, base.darker(260));
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(shade);
+    painter.drawEllipse(box);
+}
+
+// The raised look of a button face: light edges up and left, dark edges down and right.
+void DrawRaisedSquare(QPainter& painter, int side) {
+    painter.fillRect(0, 0, side, side, WindowGrey());
+    painter.setPen(Qt::white);
+    painter.drawLine(0, 0, side - 2, 0);
+    painter.drawLine(0, 0, 0, side - 2);
+    painter.setPen(QColor(224, 224, 224));
+    painter.drawLine(1, 1, side - 3, 1);
+    painter.drawLine(1, 1, 1, side - 3);
+    painter.setPen(Qt::black);
+    painter.drawLine(0, side - 1, side - 1, side - 1);
+    painter.drawLine(side - 1, 0, side - 1, side - 1);
+    painter.setPen(QColor(128, 128, 128));
+    painter.drawLine(1, side - 2, side - 2, side - 2);
+    painter.drawLine(side - 2, 1, side - 2, side - 2);
+}
+
+QPolygonF ArrowHead(int direction, double side) {
+    const double c = side / 2.0;
+    const double reach = side * 0.28;
+    const double half = side * 0.25;
+    switch (direction) {
+        case 8: return QPolygonF({{c, c - reach}, {c - half, c + reach * 0.7}, {c + half, c + reach * 0.7}});
+        case 2: return QPolygonF({{c, c + reach}, {c - half, c - reach * 0.7}, {c + half, c - reach * 0.7}});
+        case 4: return QPolygonF({{c - reach, c}, {c + reach * 0.7, c - half}, {c + reach * 0.7, c + half}});
+        default: return QPolygonF({{c + reach, c}, {c - reach * 0.7, c - half}, {c - reach * 0.7, c + half}});
+    }
+}
+
+void DrawCrossMark(QPainter& painter, double side) {
+    const double c = side / 2.0;
+    const double arm = side * 0.22;
+    QPen pen(Qt::black, side / 10.0, Qt::SolidLine, Qt::RoundCap);
+    painter.setPen(pen);
+    painter.drawLine(QPointF(c - arm, c - arm), QPointF(c + arm, c + arm));
+    painter.drawLine(QPointF(c - arm, c + arm), QPointF(c + arm, c - arm));
+}
+
+QFont TitleFont(const QString& text, double width) {
+    QFont font;
+    font.setBold(true);
+    font.setPixelSize(28);
+    while (font.pixelSize() > 8 && QFontMetricsF(font).horizontalAdvance(text) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
+}
+
+}  // namespace
+
+QColor WindowGrey() { return QColor(192, 192, 192); }
+
+QPixmap OrbelPicture(int colour) {
+    QPixmap picture(kOrbelPictureSide, kOrbelPictureSide);
+    picture.fill(WindowGrey());
+    QPainter painter(&picture);
+    DrawBall(painter, QRectF(3, 3, kOrbelPictureSide - 6, kOrbelPictureSide - 6),
+             OrbelColour(colour));
+    return picture;
+}
+
+QPixmap ArrowPicture(int direction) {
+    QPixmap picture(kArrowPictureSide, kArrowPictureSide);
+    QPainter painter(&picture);
+    DrawRaisedSquare(painter, kArrowPictureSide);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (direction == 0) {
+        DrawCrossMark(painter, kArrowPictureSide);
+    } else {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawPolygon(ArrowHead(direction, kArrowPictureSide));
+    }
+    return picture;
+}
+
+QPixmap TitlePicture() {
+    const QString text = QStringLiteral("Orbel Five");
+    QPixmap picture(kTitleWidth, kTitleHeight);
+    picture.fill(WindowGrey());
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFont font = TitleFont(text, kTitleWidth - 8);
+    const QFontMetricsF metrics(font);
+    const double x = (kTitleWidth - metrics.horizontalAdvance(text)) / 2.0;
+    const double y = (kTitleHeight + metrics.ascent() - metrics.descent()) / 2.0;
+    QPainterPath lettering;
+    lettering.addText(x, y, font, text);
+    painter.fillPath(lettering.translated(2, 2), QColor(96, 96, 96));
+    QLinearGradient fill(0, 0, kTitleWidth, 0);
+    fill.setColorAt(0.0, OrbelColour(-1).darker(130));
+    fill.setColorAt(1.0, OrbelColour(+1).darker(150));
+    painter.fillPath(lettering, fill);
+    painter.setPen(QPen(Qt::black, 0.8));
+    painter.drawPath(lettering);
+    return picture;
+}
+
+QIcon OrbelIcon() {
+    QIcon icon;
+    for (const int side : {16, 32, 48, 64}) {
+        QPixmap picture(side, side);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        DrawBall(painter, QRectF(0.5, 0.5, side - 1.0, side - 1.0), OrbelColour(-1));
+        painter.end();
+        icon.addPixmap(picture);
+    }
+    return icon;
+}
+
+}  // namespace orbel

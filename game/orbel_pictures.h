@@ -1,0 +1,26 @@
+// The pictures the game draws for itself: orbels, arrows, the title lettering, the icon.
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace orbel {
+
+constexpr int kOrbelPictureSide = 89;
+constexpr int kArrowPictureSide = 32;
+constexpr int kTitleWidth = 181;
+constexpr int kTitleHeight = 35;
+
+// The grey every window of the game stands on.
+QColor WindowGrey();
+
+// A shaded ball of `colour` (-1 Red, +1 Blue) on the window's grey, 89 x 89.
+QPixmap OrbelPicture(int colour);
+// A raised square with a triangle pointing the push `direction` (2, 4, 6, 8), or the
+// centre cross mark for 0; 32 x 32.
+QPixmap ArrowPicture(int direction);
+QPixmap TitlePicture();
+// A red orbel on a clear background, at the usual icon sizes.
+QIcon OrbelIcon();
+
+}  // namespace orbel
