@@ -131,6 +131,7 @@ MainWindow::MainWindow(GameState& state, SearchFunction search, QWidget* parent)
     setWindowIcon(OrbelIcon());
     QPalette grey = palette();
     grey.setColor(QPalette::Window, WindowGrey());
+    grey.setColor(QPalette::Button, WindowGrey());
     setPalette(grey);
     setAutoFillBackground(true);
 
@@ -142,6 +143,8 @@ MainWindow::MainWindow(GameState& state, SearchFunction search, QWidget* parent)
     CreateSidePanel(area);
     CreateMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // The window's size is needed now, to centre it before it is shown.
+    layout()->activate();
 
     selectTimer_ = new QTimer(this);
     selectTimer_->setObjectName(QStringLiteral("tmr_Select"));

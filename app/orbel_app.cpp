@@ -1,0 +1,98 @@
+#include "app/orbel_app.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include "dialogs/board_size_dialog.h"
+#include "dialogs/rules_window.h"
+#include "game/main_window.h"
+
+namespace orbel {
+
+OrbelApp::OrbelApp(SearchFunction search, QObject* parent)
+    : QObject(parent), search_(search), state_(std::make_unique<GameState>()) {}
+
+OrbelApp::~OrbelApp() {
+    delete aboutWindow_;
+    delete sizeDialog_;
+    delete mainWindow_;
+}
+
+void OrbelApp::Start() { AskBoardSize(); }
+
+void OrbelApp::AskBoardSize() {
+    auto* dialog = new BoardSizeDialog(BoardSizeDialog::Use::ChooseSize);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &BoardSizeDialog::sizeChosen, this, &OrbelApp::btn_GameSize_Click);
+    connect(dialog, &QObject::destroyed, this, &OrbelApp::CheckWindowsLeft);
+    sizeDialog_ = dialog;
+    dialog->show();
+}
+
+// A size starts a fresh game: the computer takes Red and any loaded record is dropped.
+void OrbelApp::btn_GameSize_Click(int size) {
+    state_->ComputerSideChoice = Red;
+    state_->history.RecordCount = 0;
+    state_->history.BranchMove = 0;
+    ReopenMainWindow(size);
+}
+
+MainWindow* OrbelApp::ReopenMainWindow(int boardSize) {
+    CloseMainWindow();
+    state_->board.BoardSize = static_cast<int16_t>(boardSize);
+    auto* window = new MainWindow(*state_, search_);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &MainWindow::changeGameSizeRequested, this, &OrbelApp::mnu_GameSize_Click);
+    connect(window, &MainWindow::aboutRequested, this, &OrbelApp::mnu_About_Click);
+    connect(window, &MainWindow::rulesRequested, this, &OrbelApp::mnu_Rules_Click);
+    connect(window, &QObject::destroyed, this, &OrbelApp::CheckWindowsLeft);
+    mainWindow_ = window;
+    window->Form_Load();
+    window->show();
+    return window;
+}
+
+// The About window shares its form with the board-size dialog, so it goes first.
+void OrbelApp::mnu_GameSize_Click() {
+    if (aboutWindow_) aboutWindow_->close();
+    AskBoardSize();
+    CloseMainWindow();
+}
+
+void OrbelApp::mnu_About_Click() {
+    if (aboutWindow_) {
+        aboutWindow_->raise();
+        aboutWindow_->activateWindow();
+        return;
+    }
+    auto* about = new BoardSizeDialog(BoardSizeDialog::Use::About);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    connect(about, &QObject::destroyed, this, &OrbelApp::CheckWindowsLeft);
+    aboutWindow_ = about;
+    about->show();
+}
+
+void OrbelApp::mnu_Rules_Click() {
+    auto* rules = new RulesWindow(mainWindow_);
+    rules->setAttribute(Qt::WA_DeleteOnClose);
+    rules->show();
+}
+
+void OrbelApp::CloseMainWindow() {
+    if (!mainWindow_) return;
+    MainWindow* window = mainWindow_;
+    mainWindow_ = nullptr;
+    window->close();
+}
+
+// Checked once the closing window is gone; a window opened meanwhile keeps the program on.
+void OrbelApp::CheckWindowsLeft() {
+    QTimer::singleShot(0, this, [this] {
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible()) return;
+        emit noWindowLeft();
+    });
+}
+
+}  // namespace orbel

@@ -1,0 +1,55 @@
+// The program's windows and the one game state they share for the whole run.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+#include "dialogs/board_size_dialog.h"
+#include "game/game_state.h"
+#include "game/main_window.h"
+#include "game/qt_computer_player.h"
+
+namespace orbel {
+
+class OrbelApp final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit OrbelApp(SearchFunction search = SearchRootValues, QObject* parent = nullptr);
+    ~OrbelApp() override;
+
+    // Opens the board-size window, the program's first.
+    void Start();
+
+    // Closes any open main window and opens it anew, laid out for `boardSize`, with the rest
+    // of the state (the computer's colour, the history and any loaded record) as it stands.
+    MainWindow* ReopenMainWindow(int boardSize);
+
+    GameState& state() { return *state_; }
+    MainWindow* mainWindow() const { return mainWindow_; }
+    BoardSizeDialog* sizeDialog() const { return sizeDialog_; }
+    BoardSizeDialog* aboutWindow() const { return aboutWindow_; }
+
+signals:
+    // Sent once no window of the program is open any more.
+    void noWindowLeft();
+
+private:
+    void AskBoardSize();
+    void btn_GameSize_Click(int size);
+    void mnu_GameSize_Click();
+    void mnu_About_Click();
+    void mnu_Rules_Click();
+    void CloseMainWindow();
+    void CheckWindowsLeft();
+
+    SearchFunction search_;
+    std::unique_ptr<GameState> state_;
+    QPointer<MainWindow> mainWindow_;
+    QPointer<BoardSizeDialog> sizeDialog_;
+    QPointer<BoardSizeDialog> aboutWindow_;
+};
+
+}  // namespace orbel

@@ -1,0 +1,127 @@
+#include "dialogs/board_size_dialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orbel {
+
+namespace {
+
+constexpr int kClientWidth = 5688;
+constexpr int kClientHeight = 4128;
+constexpr int kIconTwips = 384;
+constexpr int kFrameMargin = 240;
+constexpr int kDividerTop = 1425;
+constexpr int kDividerLeft = 975;
+constexpr int kDividerRight = 5010;
+constexpr int kSizes[7] = {5, 7, 9, 11, 13, 15, 17};
+
+}  // namespace
+
+BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      use_(use) {
+    setObjectName(QStringLiteral("frm_GameSize"));
+    setWindowTitle(QStringLiteral("About Orbel Five"));
+    QFont bold = font();
+    bold.setBold(true);
+    setFont(bold);
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("img_Icon"));
+    icon->setGeometry(Twips(240), Twips(360), Twips(kIconTwips), Twips(kIconTwips));
+    icon->setPixmap(QApplication::windowIcon().pixmap(Twips(kIconTwips)));
+
+    QLabel* program = AddLabel("lbl_Program", QStringLiteral("Orbel Five  "), 996, 276, 2376, 576);
+    QFont large = bold;
+    large.setPointSize(24);
+    program->setFont(large);
+    AddLabel("lbl_Title", QStringLiteral("A board game of placing and pushing orbels"), 990, 840,
+             4305, 240);
+    AddLabel("lbl_Author", QStringLiteral("Version 1.0"), 1560, 1116, 2328, 240);
+    AddLabel("lbl_Mode", QStringLiteral("Against the computer or for two players"), 1008, 1560,
+             3804, 240);
+    QFont plain = QApplication::font();
+    plain.setPointSize(9);
+    AddLabel("lbl_Mem", QString(), 1005, 1785, 3345, 240)->setFont(plain);
+    AddLabel("lbl_Math", QString(), 1005, 2025, 3345, 240)->setFont(plain);
+    gameSizeLabel_ =
+        AddLabel("lbl_GameSize", QStringLiteral("Select Board Size"), 1560, 2040, 2052, 252);
+
+    for (int index = 0; index < 7; ++index) {
+        auto* button = new QPushButton(QString::number(kSizes[index]), this);
+        button->setObjectName(QStringLiteral("btn_GameSize_%1").arg(index));
+        button->setGeometry(Twips(600 + 600 * index), Twips(2280), Twips(500), Twips(500));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, index] { btn_GameSize_Click(index); });
+        sizeButtons_[index] = button;
+    }
+
+    AddLabel("Label2", QStringLiteral("This program is based on the frame programs "), 480, 2880,
+             4992, 240);
+    AddLabel("Label1", QStringLiteral("of the Orbel Five board game."), 480, 3120, 4992, 240);
+    AddLabel("Label3", QStringLiteral("1024 x 768 pixels and 120 dpi recommended. "), 360, 3480,
+             5055, 615);
+
+    if (use_ == Use::About) {
+        for (QPushButton* button : sizeButtons_) button->hide();
+        gameSizeLabel_->hide();
+    }
+    setModal(use_ == Use::ChooseSize);
+    FitLabelsToText();
+
+    if (const QScreen* shown = screen()) {
+        const QRect whole = shown->geometry();
+        move(whole.left() + (whole.width() - width()) / 2,
+             whole.top() + (whole.height() - height()) / 2);
+    }
+}
+
+// The designed widths suit a narrow font; with a wider one a label grows to the right
+// rather than cut its text, and the window grows with it.
+void BoardSizeDialog::FitLabelsToText() {
+    int right = Twips(kClientWidth);
+    for (QLabel* label : findChildren<QLabel*>()) {
+        const QSize wanted = label->sizeHint();
+        label->resize(std::max(label->width(), wanted.width()),
+                      std::max(label->height(), wanted.height()));
+        right = std::max(right, label->geometry().right() + 1 + Twips(kFrameMargin));
+    }
+    setFixedSize(right, Twips(kClientHeight));
+}
+
+int BoardSizeDialog::Twips(int twips) const {
+    return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0));
+}
+
+QLabel* BoardSizeDialog::AddLabel(const char* name, const QString& text, int left, int top,
+                                  int width, int height) {
+    auto* label = new QLabel(text, this);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+void BoardSizeDialog::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawLine(Twips(kDividerLeft), Twips(kDividerTop), Twips(kDividerRight),
+                     Twips(kDividerTop));
+}
+
+void BoardSizeDialog::btn_GameSize_Click(int index) {
+    chosen_ = kSizes[index];
+    emit sizeChosen(kSizes[index]);
+    accept();
+}
+
+}  // namespace orbel

@@ -1,0 +1,48 @@
+// The board-size window: the program's first window, the board-size dialog and the About
+// window in one.
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+
+namespace orbel {
+
+class BoardSizeDialog final : public QDialog {
+    Q_OBJECT
+
+public:
+    // ChooseSize offers the seven sizes and is modal; About hides them and is not.
+    enum class Use { ChooseSize, About };
+
+    explicit BoardSizeDialog(Use use, QWidget* parent = nullptr);
+
+    Use use() const { return use_; }
+    // The size clicked, if any.
+    std::optional<int> ChosenSize() const { return chosen_; }
+
+signals:
+    void sizeChosen(int size);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // Positions are designed in twips, 1/1440 inch, and follow the screen's density.
+    int Twips(int twips) const;
+    QLabel* AddLabel(const char* name, const QString& text, int left, int top, int width,
+                     int height);
+    void FitLabelsToText();
+    void btn_GameSize_Click(int index);
+
+    Use use_;
+    std::optional<int> chosen_;
+    QLabel* gameSizeLabel_ = nullptr;
+    std::array<QPushButton*, 7> sizeButtons_ = {};
+};
+
+}  // namespace orbel
