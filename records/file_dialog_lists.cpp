@@ -22,7 +22,7 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setUniformRowHeights(true);
-    setIndentation(fontMetrics().averageCharWidth() * 2);
+    setIndentation(fontMetrics().averageCharWidth() * 3 / 2);
 }
 
 void FolderList::SetPath(const QString& path) {

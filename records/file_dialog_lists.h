@@ -21,6 +21,8 @@ public:
 protected:
     // Enter opens the current folder instead of reaching the dialog's default button.
     void keyPressEvent(QKeyEvent* event) override;
+    // Every shown folder is open, so there is nothing to expand or collapse.
+    void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
 
 private:
     QTreeWidgetItem* AddFolder(QTreeWidgetItem* parent, const QString& caption, const QString& path,
