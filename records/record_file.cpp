@@ -1,0 +1,319 @@
+#include "records/record_file.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <system_error>
+
+#include "engine/board.h"
+#include "records/replay.h"
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#endif
+
+namespace orbel {
+
+namespace {
+
+bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
+
+// Hands out the file's values in order, whatever separates them, and knows their line.
+class ValueReader {
+public:
+    enum class Got { Value, End, NotANumber, OutOfRange };
+
+    explicit ValueReader(std::string_view text) : text_(text) {}
+
+    Got Next(int16_t& value) {
+        SkipSeparators();
+        if (at_ == text_.size()) return Got::End;
+        const size_t start = at_;
+        while (at_ < text_.size() && !IsSeparator(text_[at_])) ++at_;
+        token_ = text_.substr(start, at_ - start);
+        return Convert(value);
+    }
+
+    int Line() const { return line_; }
+    std::string_view Token() const { return token_; }
+
+private:
+    void SkipSeparators() {
+        for (; at_ < text_.size() && IsSeparator(text_[at_]); ++at_) {
+            const bool crAlone = text_[at_] == '\r' &&
+                                 (at_ + 1 == text_.size() || text_[at_ + 1] != '\n');
+            if (text_[at_] == '\n' || crAlone) ++line_;
+        }
+    }
+
+    // An optional sign and at least one decimal digit, nothing else.
+    Got Convert(int16_t& value) const {
+        std::string_view digits = token_;
+        const bool negative = digits.front() == '-';
+        if (negative || digits.front() == '+') digits.remove_prefix(1);
+        if (digits.empty()) return Got::NotANumber;
+        int magnitude = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9') return Got::NotANumber;
+            // Past 32768 the exact size no longer matters, only that it is too big.
+            if (magnitude <= 32768) magnitude = magnitude * 10 + (c - '0');
+        }
+        const int signedValue = negative ? -magnitude : magnitude;
+        if (signedValue < INT16_MIN || signedValue > INT16_MAX) return Got::OutOfRange;
+        value = static_cast<int16_t>(signedValue);
+        return Got::Value;
+    }
+
+    std::string_view text_;
+    std::string_view token_;
+    size_t at_ = 0;
+    int line_ = 1;
+};
+
+// Reads the next value into `value`, or fills `status` and returns false.
+bool Take(ValueReader& reader, int16_t& value, RecordStatus& status) {
+    const ValueReader::Got got = reader.Next(value);
+    status.line = reader.Line();
+    switch (got) {
+        case ValueReader::Got::Value: return true;
+        case ValueReader::Got::End: status.error = RecordError::Truncated; return false;
+        case ValueReader::Got::NotANumber: status.error = RecordError::NotANumber; break;
+        case ValueReader::Got::OutOfRange: status.error = RecordError::OutOfRange; break;
+    }
+    status.detail = reader.Token();
+    return false;
+}
+
+RecordStatus Refuse(RecordStatus status, RecordError error, int value) {
+    status.error = error;
+    status.value = value;
+    return status;
+}
+
+// Size, colour and count, each checked as soon as it is read.
+bool ReadHeader(ValueReader& reader, GameRecord& record, RecordStatus& status) {
+    if (!Take(reader, record.BoardSize, status)) {
+        if (status.error == RecordError::Truncated) status = Refuse({}, RecordError::EmptyFile, 0);
+        return false;
+    }
+    if (!IsValidBoardSize(record.BoardSize)) {
+        status = Refuse(status, RecordError::BadBoardSize, record.BoardSize);
+        return false;
+    }
+    status.size = record.BoardSize;
+    // For a file that ends here, value says how many values it held.
+    if (!Take(reader, record.ComputerSideChoice, status)) {
+        status.value = 1;
+        return false;
+    }
+    if (record.ComputerSideChoice < -1 || record.ComputerSideChoice > 1) {
+        status = Refuse(status, RecordError::BadColour, record.ComputerSideChoice);
+        return false;
+    }
+    if (!Take(reader, record.RecordCount, status)) {
+        status.value = 2;
+        return false;
+    }
+    if (record.RecordCount < 0) {
+        status = Refuse(status, RecordError::NegativeCount, record.RecordCount);
+        return false;
+    }
+    if (record.RecordCount > kRecordCapacity) {
+        status = Refuse(status, RecordError::TooManyMoves, record.RecordCount);
+        return false;
+    }
+    return true;
+}
+
+// Reads move i's two cells and plays them on `b`.
+bool ReadMove(ValueReader& reader, GameRecord& record, int i, BoardState& b,
+              RecordStatus& status) {
+    status.move = i;
+    if (!Take(reader, record.RecordPlaced[i], status) ||
+        !Take(reader, record.RecordMoved[i], status)) {
+        status.value = record.RecordCount;  // for a file that ends here
+        return false;
+    }
+    status.placed = record.RecordPlaced[i];
+    status.moved = record.RecordMoved[i];
+    status.error = PlayRecordedMove(b, status.placed, status.moved);
+    return status.Ok();
+}
+
+std::string Printable(std::string_view token) {
+    constexpr size_t kShown = 20;
+    std::string shown;
+    for (char c : token.substr(0, kShown)) shown += (c >= ' ' && c <= '~') ? c : '?';
+    if (token.size() > kShown) shown += "...";
+    return shown;
+}
+
+std::string Where(const RecordStatus& s) {
+    std::string where;
+    if (s.line > 0) where = "line " + std::to_string(s.line);
+    if (s.move > 0) where += (where.empty() ? "" : ", ") + std::string("move ") + std::to_string(s.move);
+    return where.empty() ? where : where + ": ";
+}
+
+std::string TruncatedText(const RecordStatus& s) {
+    if (s.move > 0)
+        return "the file ends before move " + std::to_string(s.move) + " of " +
+               std::to_string(s.value) + " is complete";
+    return s.value == 1 ? "the file ends before the computer's colour"
+                        : "the file ends before the move count";
+}
+
+std::string WhatWentWrong(const RecordStatus& s) {
+    const std::string v = std::to_string(s.value);
+    const std::string p = std::to_string(s.placed);
+    const std::string m = std::to_string(s.moved);
+    const std::string push = "the push from cell " + p + " toward cell " + m;
+    switch (s.error) {
+        case RecordError::None: return "no error";
+        case RecordError::Unreadable: return "the file cannot be read: " + s.detail;
+        case RecordError::EmptyFile: return "the file is empty";
+        case RecordError::NotANumber: return "'" + Printable(s.detail) + "' is not a number";
+        case RecordError::OutOfRange:
+            return Printable(s.detail) + " is outside the 16-bit range -32768 to 32767";
+        case RecordError::BadBoardSize:
+            return "board size " + v + " is not one of 5, 7, 9, 11, 13, 15, 17";
+        case RecordError::BadColour: return "computer's colour " + v + " is not -1, 0 or 1";
+        case RecordError::NegativeCount: return "move count " + v + " is negative";
+        case RecordError::TooManyMoves:
+            return "move count " + v + " is more than the " + std::to_string(kRecordCapacity) +
+                   " moves a record holds";
+        case RecordError::Truncated: return TruncatedText(s);
+        case RecordError::CellOffBoard: {
+            const int n = s.size;
+            const bool placedOff = s.placed < 1 || s.placed > n * n;
+            return "cell " + (placedOff ? p : m) + " is not on the " + std::to_string(n) + " x " +
+                   std::to_string(n) + " board";
+        }
+        case RecordError::NotOneStep: return "cells " + p + " and " + m + " are not one step apart";
+        case RecordError::PlacementTaken: return "placement cell " + p + " is already taken";
+        case RecordError::NoOrbelBeside: return "placement cell " + p + " has no orbel beside it";
+        case RecordError::PushNotOffered: return push + " is not offered: cell " + m + " is empty";
+        case RecordError::PushOntoRing:
+            return push + " would move an orbel onto the outer ring";
+        case RecordError::CannotCreate: return "cannot create the temporary file: " + s.detail;
+        case RecordError::WriteFailed: return "cannot write the temporary file: " + s.detail;
+        case RecordError::CannotReplace: return "cannot replace the file: " + s.detail;
+        case RecordError::BadMoveCount:
+            return "move count " + v + " is outside 0 to " + std::to_string(kRecordCapacity);
+    }
+    return "unknown error";
+}
+
+void AppendValue(std::string& text, int value) {
+    if (value >= 0) text += ' ';
+    char digits[8];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    text.append(digits, end);
+    text += ' ';
+}
+
+std::string SystemReason(int error) { return std::generic_category().message(error); }
+
+// Writes and flushes all of `text`, or says why not.
+RecordStatus WriteWhole(const std::filesystem::path& file, const std::string& text) {
+    RecordStatus status;
+    std::FILE* f = std::fopen(file.string().c_str(), "wb");
+    if (!f) {
+        status.error = RecordError::CannotCreate;
+        status.detail = SystemReason(errno);
+        return status;
+    }
+    bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0;
+#if defined(__unix__) || defined(__APPLE__)
+    written = written && fsync(fileno(f)) == 0;
+#endif
+    const int reason = errno;
+    if (std::fclose(f) != 0 || !written) {
+        status.error = RecordError::WriteFailed;
+        status.detail = SystemReason(written ? errno : reason);
+    }
+    return status;
+}
+
+}  // namespace
+
+std::string RecordMessage(const RecordStatus& status) {
+    return Where(status) + WhatWentWrong(status) + " (error " + std::to_string(status.Code()) + ")";
+}
+
+RecordStatus ParseGameRecord(std::string_view text, GameRecord& record) {
+    ValueReader reader(text);
+    RecordStatus status;
+    if (!ReadHeader(reader, record, status)) return status;
+    BoardState b;
+    StartPosition(b, record.BoardSize);
+    for (int i = 1; i <= record.RecordCount; ++i)
+        if (!ReadMove(reader, record, i, b, status)) return status;
+    return {};
+}
+
+RecordStatus ReadRecordFile(const std::filesystem::path& file, GameRecord& record) {
+    RecordStatus status;
+    std::FILE* f = std::fopen(file.string().c_str(), "rb");
+    if (!f) {
+        status.error = RecordError::Unreadable;
+        status.detail = SystemReason(errno);
+        return status;
+    }
+    std::string text;
+    char chunk[4096];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, got);
+    const bool failed = std::ferror(f) != 0;
+    const int reason = errno;
+    std::fclose(f);
+    if (failed) {
+        status.error = RecordError::Unreadable;
+        status.detail = SystemReason(reason);
+        return status;
+    }
+    return ParseGameRecord(text, record);
+}
+
+std::string FormatGameRecord(const GameRecord& record) {
+    std::string text;
+    const auto line = [&text](int value) {
+        AppendValue(text, value);
+        text += "\r\n";
+    };
+    line(record.BoardSize);
+    line(record.ComputerSideChoice);
+    line(record.RecordCount);
+    for (int i = 1; i <= record.RecordCount; ++i) {
+        AppendValue(text, record.RecordPlaced[i]);
+        line(record.RecordMoved[i]);
+    }
+    return text;
+}
+
+RecordStatus WriteRecordFile(const std::filesystem::path& file, const GameRecord& record) {
+    RecordStatus status;
+    if (record.RecordCount < 0 || record.RecordCount > kRecordCapacity) {
+        status.error = RecordError::BadMoveCount;
+        status.value = record.RecordCount;
+        return status;
+    }
+    std::filesystem::path temporary = file;
+    temporary += ".tmp";
+    status = WriteWhole(temporary, FormatGameRecord(record));
+    std::error_code ignored;
+    if (!status.Ok()) {
+        if (status.error == RecordError::WriteFailed) std::filesystem::remove(temporary, ignored);
+        return status;
+    }
+    std::error_code renamed;
+    std::filesystem::rename(temporary, file, renamed);
+    if (renamed) {
+        std::filesystem::remove(temporary, ignored);
+        status.error = RecordError::CannotReplace;
+        status.detail = renamed.message();
+    }
+    return status;
+}
+
+}  // namespace orbel
