@@ -1,0 +1,53 @@
+#include "tools/analyse.h"
+
+#include <cstdlib>
+
+#include "engine/move_rules.h"
+
+namespace orbel {
+
+void AnalysePosition(BoardState& b, SearchTables& t, const SearchOptions& options, Analysis& out) {
+    out.size = b.BoardSize;
+    out.sideToMove = b.SideToMove;
+    out.moveNumber = b.MoveNumber;
+    out.level = options.level;
+
+    int16_t count = 0;
+    GenerateMoves(b, {out.codes, out.scores, count});
+    out.count = count;
+
+    SearchRun run;
+    run.level = options.level;
+    options.search(b, t, run);
+    out.value = BestRootValue(t);
+    out.bestCount = BestRootMoves(t, out.best);
+}
+
+std::string FormatTenths(Tenths value) {
+    const Tenths magnitude = std::abs(value);
+    return (value < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." +
+           std::to_string(magnitude % 10);
+}
+
+std::string AnalysisJson(const Analysis& a) {
+    std::string json = "{\"size\":" + std::to_string(a.size) +
+                       ",\"side_to_move\":" + std::to_string(a.sideToMove) +
+                       ",\"move_number\":" + std::to_string(a.moveNumber) + ",\"moves\":[";
+    for (int i = 1; i <= a.count; ++i) {
+        if (i > 1) json += ',';
+        json += "{\"code\":" + std::to_string(a.codes[i]) +
+                ",\"cell\":" + std::to_string(PlacementOf(a.codes[i])) +
+                ",\"direction\":" + std::to_string(DirectionOf(a.codes[i])) +
+                ",\"score\":" + std::to_string(a.scores[i] / 10) + "}";
+    }
+    json += "],\"level\":" + std::to_string(a.level) + ",\"value\":";
+    json += a.count > 0 ? FormatTenths(a.value) : "null";
+    json += ",\"best\":[";
+    for (int i = 0; i < a.bestCount; ++i) {
+        if (i > 0) json += ',';
+        json += std::to_string(a.best[i]);
+    }
+    return json + "]}";
+}
+
+}  // namespace orbel

@@ -1,0 +1,122 @@
+#include "tools/cli.h"
+
+#include <charconv>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "records/record_file.h"
+#include "records/replay.h"
+#include "tools/analyse.h"
+#include "tools/bench_run.h"
+
+namespace orbel {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: orbelfive-cli analyse [--level L] RECORD_FILE | bench [--level L] [--reference] "
+    "[--threads T]";
+constexpr int kMostThreads = 256;
+
+std::optional<int> WholeNumber(std::string_view text, int lowest, int highest) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < lowest ||
+        value > highest)
+        return std::nullopt;
+    return value;
+}
+
+// Walks the words after the command; every refusal is one message.
+class Arguments {
+public:
+    explicit Arguments(std::span<const std::string> words) : words_(words) {}
+
+    bool Done() const { return at_ == words_.size(); }
+    std::string_view Next() { return words_[at_++]; }
+
+    // The number after an option, or a message in `problem`.
+    int NumberFor(std::string_view option, int lowest, int highest, std::string& problem) {
+        const std::string range = std::to_string(lowest) + " to " + std::to_string(highest);
+        if (Done()) {
+            problem = std::string(option) + " needs a whole number from " + range;
+            return 0;
+        }
+        const std::string_view word = Next();
+        const std::optional<int> value = WholeNumber(word, lowest, highest);
+        if (!value) problem = std::string(option) + " must be a whole number from " + range +
+                              ", not '" + std::string(word) + "'";
+        return value.value_or(0);
+    }
+
+private:
+    std::span<const std::string> words_;
+    size_t at_ = 0;
+};
+
+int BadInput(std::ostream& err, std::string_view message) {
+    err << "orbelfive-cli: " << message << "\n";
+    return kCliBadInput;
+}
+
+int Analyse(Arguments args, std::ostream& out, std::ostream& err, SearchOptions options) {
+    options.level = 1;
+    std::string file;
+    std::string problem;
+    while (!args.Done() && problem.empty()) {
+        const std::string_view word = args.Next();
+        if (word == "--level") options.level = args.NumberFor(word, 1, kDeepestLevel, problem);
+        else if (word.starts_with("-")) problem = "analyse: unknown option '" + std::string(word) + "'";
+        else if (!file.empty()) problem = "analyse takes one record file, not also '" + std::string(word) + "'";
+        else file = word;
+    }
+    if (!problem.empty()) return BadInput(err, problem);
+    if (file.empty()) return BadInput(err, "analyse: missing the record file");
+
+    auto record = std::make_unique<GameRecord>();
+    RecordStatus status = ReadRecordFile(file, *record);
+    auto b = std::make_unique<BoardState>();
+    if (status.Ok()) status = ReplayRecord(*record, *b);
+    if (!status.Ok()) return BadInput(err, file + ": " + RecordMessage(status));
+
+    auto tables = std::make_unique<SearchTables>();
+    auto analysis = std::make_unique<Analysis>();
+    AnalysePosition(*b, *tables, options, *analysis);
+    out << AnalysisJson(*analysis) << "\n";
+    return kCliDone;
+}
+
+int Bench(Arguments args, std::ostream& out, std::ostream& err, SearchOptions options) {
+    options.level = kBenchLevel;
+    bool reference = false;
+    std::string problem;
+    while (!args.Done() && problem.empty()) {
+        const std::string_view word = args.Next();
+        if (word == "--level") options.level = args.NumberFor(word, 1, kDeepestLevel, problem);
+        else if (word == "--threads") options.threads = args.NumberFor(word, 1, kMostThreads, problem);
+        else if (word == "--reference") reference = true;
+        else problem = "bench: unknown argument '" + std::string(word) + "'";
+    }
+    if (!problem.empty()) return BadInput(err, problem);
+    const BenchSummary summary = RunBench(BenchPositions(), options, reference, out);
+    const bool fault = summary.refusedPosition ||
+                       (reference && summary.signature != summary.referenceSignature);
+    return fault ? kCliFault : kCliDone;
+}
+
+}  // namespace
+
+int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+           const RootSearch& search) {
+    if (args.empty()) return BadInput(err, kUsage);
+    SearchOptions options;
+    options.search = search;
+    const std::string_view command = args[0];
+    Arguments rest(args.subspan(1));
+    if (command == "analyse") return Analyse(rest, out, err, options);
+    if (command == "bench") return Bench(rest, out, err, options);
+    return BadInput(err, "unknown command '" + std::string(command) + "'; " + std::string(kUsage));
+}
+
+}  // namespace orbel

@@ -1,0 +1,22 @@
+// orbelfive-cli: analyse a game record, or run the search benchmark.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "tools/search_options.h"
+
+namespace orbel {
+
+// Exit statuses: 0 done, 1 the benchmark found a fault, 2 bad input (one line on `err`,
+// nothing on `out`).
+constexpr int kCliDone = 0;
+constexpr int kCliFault = 1;
+constexpr int kCliBadInput = 2;
+
+// `args` are the words after the program's name. `search` is the search to run.
+int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+           const RootSearch& search = SearchRootValues);
+
+}  // namespace orbel
