@@ -25,6 +25,8 @@ void OrbelApp::AskBoardSize() {
     auto* dialog = new BoardSizeDialog(BoardSizeDialog::Use::ChooseSize);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &BoardSizeDialog::sizeChosen, this, &OrbelApp::btn_GameSize_Click);
+    // A choice only hides the dialog; every opening makes it anew.
+    connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
     connect(dialog, &QObject::destroyed, this, &OrbelApp::CheckWindowsLeft);
     sizeDialog_ = dialog;
     dialog->show();
@@ -88,9 +90,14 @@ void OrbelApp::CloseMainWindow() {
 
 // Checked once the closing window is gone; a window opened meanwhile keeps the program on.
 void OrbelApp::CheckWindowsLeft() {
+    if (checkQueued_) return;
+    checkQueued_ = true;
     QTimer::singleShot(0, this, [this] {
+        checkQueued_ = false;
         for (const QWidget* window : QApplication::topLevelWidgets())
             if (window->isVisible()) return;
+        if (ended_) return;
+        ended_ = true;
         emit noWindowLeft();
     });
 }

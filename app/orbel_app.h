@@ -50,6 +50,8 @@ private:
     QPointer<MainWindow> mainWindow_;
     QPointer<BoardSizeDialog> sizeDialog_;
     QPointer<BoardSizeDialog> aboutWindow_;
+    bool checkQueued_ = false;
+    bool ended_ = false;
 };
 
 }  // namespace orbel

@@ -1,0 +1,531 @@
+// The main window driven through its own controls, with the real controller and computer,
+// and the program's order of windows.
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "app/orbel_app.h"
+#include "computer/search.h"
+#include "engine/move_generation.h"
+#include "game/main_window.h"
+
+using namespace orbel;
+
+namespace {
+
+// A search held at a gate until the test opens it, or until it is told to stop.
+std::atomic<bool> gateOpen{false};
+std::atomic<int> searchesStarted{0};
+std::atomic<int> searchesStopped{0};
+
+bool GatedSearch(BoardState& b, SearchTables& t, SearchRun& run) {
+    searchesStarted.fetch_add(1);
+    while (!gateOpen.load()) {
+        if (run.Stopped()) {
+            searchesStopped.fetch_add(1);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return SearchRootValues(b, t, run);
+}
+
+void CloseGate() {
+    gateOpen = false;
+    searchesStarted = 0;
+    searchesStopped = 0;
+}
+
+template <class T>
+T* Control(const QWidget& window, const QString& name) {
+    T* control = window.findChild<T*>(name);
+    if (!control) qFatal("no control %s", qPrintable(name));
+    return control;
+}
+
+QPushButton* CellButton(const QWidget& w, int cell) {
+    return Control<QPushButton>(w, QStringLiteral("btn_Board_%1").arg(cell));
+}
+QLabel* CellImage(const QWidget& w, int cell) {
+    return Control<QLabel>(w, QStringLiteral("img_Board_%1").arg(cell));
+}
+QLabel* Arrow(const QWidget& w, int index) {
+    return Control<QLabel>(w, QStringLiteral("img_dir_%1").arg(index));
+}
+QLabel* Player(const QWidget& w, int index) {
+    return Control<QLabel>(w, QStringLiteral("img_Player_%1").arg(index));
+}
+QWidget* Ring(const QWidget& w, int index) {
+    return Control<QWidget>(w, QStringLiteral("shp_Circle_%1").arg(index));
+}
+QString Message(const QWidget& w) { return Control<QLabel>(w, "lbl_Message")->text(); }
+QAction* MenuItem(const QWidget& w, const char* name) { return Control<QAction>(w, name); }
+
+std::unique_ptr<MainWindow> OpenWindow(GameState& state, int n,
+                                       SearchFunction search = SearchRootValues) {
+    state.board.BoardSize = static_cast<int16_t>(n);
+    state.ComputerSideChoice = Red;
+    auto window = std::make_unique<MainWindow>(state, search);
+    window->Form_Load();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get())) qFatal("window not shown");
+    return window;
+}
+
+int OrbelsOnBoard(const BoardState& b) {
+    int count = 0;
+    for (int c = 1; c <= b.CellCount(); ++c) count += b.Board[c] != Empty;
+    return count;
+}
+
+bool CursorIsBusy() {
+    return QApplication::overrideCursor() &&
+           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+}
+
+// Counts the paints of one widget.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+struct Move {
+    int cell;
+    int direction;
+};
+
+Move SomeLegalMove(const BoardState& position) {
+    static BoardState b;
+    static int16_t moves[kMaxCandidates + 1];
+    static Tenths scores[kMaxCandidates + 1];
+    int16_t count = 0;
+    b = position;
+    GenerateMoves(b, {moves, scores, count});
+    if (count == 0) return {0, 0};
+    const int code = moves[1 + count / 2];
+    return {code / 5, (code % 5) * 2};
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { CloseGate(); }
+
+    void layout_follows_board_size_data();
+    void layout_follows_board_size();
+    void window_is_grey_fixed_and_named();
+    void cells_off_the_board_are_hidden();
+    void menus_have_their_items_in_order();
+    void level_check_mark_moves_with_the_level();
+    void start_shows_centre_orbel_message_and_blue_ring();
+    void three_clicks_make_a_move_on_five_by_five();
+    void full_game_against_the_computer_through_the_controls();
+    void window_keeps_working_while_the_computer_thinks();
+    void new_game_stops_the_search_and_no_late_move_is_played();
+    void exit_while_the_computer_thinks_closes_cleanly();
+
+    void program_starts_with_the_size_window_and_a_size_opens_the_game();
+    void change_game_size_closes_about_and_game_and_reopens_for_new_size();
+    void size_window_closed_without_choice_leaves_no_window();
+    void reopening_keeps_the_record_while_a_size_choice_drops_it();
+};
+
+void MainWindowTest::layout_follows_board_size_data() {
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QRect>("lastCell");
+    QTest::addColumn<double>("frameSide");
+    QTest::addColumn<QPoint>("centre");
+    QTest::addColumn<int>("pictureSide");
+    QTest::newRow("5") << 5 << QRect(240, 220, 51, 51) << 251.0 << QPoint(390, 145) << 40;
+    QTest::newRow("11") << 11 << QRect(540, 520, 51, 51) << 552.2 << QPoint(690, 295) << 40;
+    QTest::newRow("13") << 13 << QRect(448, 428, 35, 35) << 442.65 << QPoint(550, 225) << 34;
+    QTest::newRow("17") << 17 << QRect(584, 564, 35, 35) << 578.85 << QPoint(686, 293) << 34;
+}
+
+void MainWindowTest::layout_follows_board_size() {
+    QFETCH(int, n);
+    QFETCH(QRect, lastCell);
+    QFETCH(double, frameSide);
+    QFETCH(QPoint, centre);
+    QFETCH(int, pictureSide);
+    GameState state;
+    auto window = OpenWindow(state, n);
+    const QRect firstCell(40, 20, lastCell.width(), lastCell.height());
+    QCOMPARE(CellButton(*window, 1)->geometry(), firstCell);
+    QCOMPARE(CellImage(*window, 1)->geometry(), firstCell);
+    QCOMPARE(CellButton(*window, n * n)->geometry(), lastCell);
+    QCOMPARE(CellImage(*window, n * n)->geometry(), lastCell);
+    // The second cell of the second row lies one pitch right and one pitch down.
+    const int pitch = lastCell.width() - 1;
+    QCOMPARE(CellButton(*window, n + 2)->pos(), QPoint(40 + pitch, 20 + pitch));
+
+    const QWidget* frame = Control<QWidget>(*window, "shp_BoardBorder");
+    QCOMPARE(frame->pos(), QPoint(40, 20));
+    QCOMPARE(frame->property("side").toDouble(), frameSide);
+
+    QCOMPARE(Arrow(*window, 0)->geometry(), QRect(centre, QSize(32, 32)));
+    QCOMPARE(Arrow(*window, 8)->pos(), centre + QPoint(0, -34));
+    QCOMPARE(Arrow(*window, 2)->pos(), centre + QPoint(0, 34));
+    QCOMPARE(Arrow(*window, 4)->pos(), centre + QPoint(-34, 0));
+    QCOMPARE(Arrow(*window, 6)->pos(), centre + QPoint(34, 0));
+
+    for (const int index : {0, 1}) {
+        const QRect place(670 + 70 * index, 100, pictureSide, pictureSide);
+        QCOMPARE(Player(*window, index)->geometry(), place);
+        QCOMPARE(Ring(*window, index)->geometry(), place);
+    }
+}
+
+void MainWindowTest::window_is_grey_fixed_and_named() {
+    GameState state;
+    auto window = OpenWindow(state, 9);
+    QCOMPARE(window->objectName(), QStringLiteral("frm_Orbel"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Orbel Five"));
+    QCOMPARE(window->centralWidget()->size(), QSize(1077, 761));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QVERIFY(!window->windowIcon().isNull());
+    const QImage client = window->centralWidget()->grab().toImage();
+    QCOMPARE(QColor(client.pixel(1050, 740)), QColor(192, 192, 192));
+
+    const QGroupBox* messages = Control<QGroupBox>(*window, "frm_Messages");
+    QCOMPARE(messages->title(), QStringLiteral("Messages"));
+    QCOMPARE(messages->geometry(), QRect(777, 180, 251, 71));
+    QCOMPARE(Control<QLabel>(*window, "lbl_Message")->geometry(), QRect(10, 30, 231, 31));
+    const struct {
+        const char* name;
+        const char* caption;
+        QRect place;
+    } buttons[] = {{"btn_Undo", "Undo", {790, 260, 91, 31}},
+                   {"btn_Hint", "Hint", {907, 260, 91, 31}},
+                   {"btn_Forward", "Forward", {860, 430, 101, 41}},
+                   {"btn_Backward", "Backward", {860, 480, 101, 41}}};
+    for (const auto& button : buttons) {
+        QCOMPARE(Control<QPushButton>(*window, button.name)->text(), QString(button.caption));
+        QCOMPARE(Control<QPushButton>(*window, button.name)->geometry(), button.place);
+    }
+    QCOMPARE(Control<QLabel>(*window, "img_Title")->geometry(), QRect(770, 600, 181, 35));
+    QVERIFY(Control<QTimer>(*window, "tmr_Select")->isActive());
+    QCOMPARE(Control<QTimer>(*window, "tmr_Select")->interval(), 300);
+    QCOMPARE(CellButton(*window, 41)->cursor().shape(), Qt::CrossCursor);
+    QCOMPARE(CellButton(*window, 41)->focusPolicy(), Qt::NoFocus);
+    QVERIFY(CellButton(*window, 41)->text().isEmpty());
+}
+
+void MainWindowTest::cells_off_the_board_are_hidden() {
+    for (const int n : {5, 17}) {
+        GameState state;
+        auto window = OpenWindow(state, n);
+        for (const int corner : {1, n, n * n - n + 1, n * n}) {
+            QVERIFY(CellButton(*window, corner)->isHidden());
+            QVERIFY(CellImage(*window, corner)->isHidden());
+        }
+        QVERIFY(!CellButton(*window, 2)->isHidden());
+        QVERIFY(!CellButton(*window, n * n - 1)->isHidden());
+        for (int cell = n * n + 1; cell <= 289; ++cell) {
+            QVERIFY(CellButton(*window, cell)->isHidden());
+            QVERIFY(!CellButton(*window, cell)->isEnabled());
+            QVERIFY(CellImage(*window, cell)->isHidden());
+        }
+    }
+}
+
+void MainWindowTest::menus_have_their_items_in_order() {
+    GameState state;
+    auto window = OpenWindow(state, 9);
+    const QList<QAction*> menus = window->menuBar()->actions();
+    QCOMPARE(menus.size(), 3);
+    const QStringList titles = {"&Options", "&Level", "&Help"};
+    const QList<QStringList> items = {
+        {"&New Game", "&Load Game", "&Save Game", "-", "&Change Game Size", "-", "E&xit"},
+        {"&Two Player", "-", "&Easy", "&Medium", "&Difficult", "&Advanced", "Ex&pert", "Ma&ster",
+         "&GrandMaster", "&King", "Empe&ror", "An&gel", "G&od"},
+        {"&Rules", "About Orbel &Five"}};
+    for (int m = 0; m < 3; ++m) {
+        QCOMPARE(menus[m]->text(), titles[m]);
+        const QList<QAction*> actions = menus[m]->menu()->actions();
+        QCOMPARE(actions.size(), items[m].size());
+        for (int i = 0; i < actions.size(); ++i) {
+            if (items[m][i] == "-") {
+                QVERIFY(actions[i]->isSeparator());
+            } else {
+                QVERIFY(!actions[i]->isSeparator());
+                QCOMPARE(actions[i]->text(), items[m][i]);
+                QCOMPARE(actions[i]->isCheckable(), m == 1);
+            }
+        }
+    }
+}
+
+void MainWindowTest::level_check_mark_moves_with_the_level() {
+    GameState state;
+    auto window = OpenWindow(state, 9);
+    const QList<QAction*> levels = window->menuBar()->actions()[1]->menu()->actions();
+    const auto checked = [&] {
+        QStringList on;
+        for (const QAction* item : levels)
+            if (item->isChecked()) on << item->text();
+        return on;
+    };
+    QCOMPARE(checked(), QStringList{"&Easy"});
+    QCOMPARE(state.SearchLevel, 1);
+    MenuItem(*window, "mnu_Master")->trigger();
+    QCOMPARE(checked(), QStringList{"Ma&ster"});
+    QCOMPARE(state.SearchLevel, 6);
+    MenuItem(*window, "mnu_TwoPlayer")->trigger();
+    QCOMPARE(checked(), QStringList{"&Two Player"});
+    QCOMPARE(state.SearchLevel, 0);
+    MenuItem(*window, "mnu_God")->trigger();
+    QCOMPARE(checked(), QStringList{"G&od"});
+    QCOMPARE(state.SearchLevel, 11);
+}
+
+void MainWindowTest::start_shows_centre_orbel_message_and_blue_ring() {
+    GameState state;
+    auto window = OpenWindow(state, 9);
+    QVERIFY(CellButton(*window, 41)->isHidden());
+    QVERIFY(CellImage(*window, 41)->isVisible());
+    QCOMPARE(CellImage(*window, 41)->pixmap().cacheKey(), Player(*window, 0)->pixmap().cacheKey());
+    QCOMPARE(Message(*window), QStringLiteral("Select Red or Blue"));
+    QVERIFY(Ring(*window, 1)->isVisible());
+    QVERIFY(!Ring(*window, 0)->isVisible());
+    for (const int arrow : {2, 4, 6, 8}) QVERIFY(!Arrow(*window, arrow)->isVisible());
+    QVERIFY(Arrow(*window, 0)->isVisible());
+    QVERIFY(!Control<QPushButton>(*window, "btn_Backward")->isVisible());
+    QVERIFY(!Control<QPushButton>(*window, "btn_Forward")->isVisible());
+    QVERIFY(Control<QPushButton>(*window, "btn_Undo")->isEnabled());
+    QVERIFY(Control<QPushButton>(*window, "btn_Hint")->isEnabled());
+    QVERIFY(!CursorIsBusy());
+}
+
+// Cell 8, the down arrow, the centre: Red goes to 18, Blue to 13, and the computer answers.
+void MainWindowTest::three_clicks_make_a_move_on_five_by_five() {
+    GameState state;
+    auto window = OpenWindow(state, 5);
+    QTest::mouseClick(CellButton(*window, 8), Qt::LeftButton);
+    QVERIFY(Arrow(*window, 2)->isVisible());
+    for (const int arrow : {4, 6, 8}) QVERIFY(!Arrow(*window, arrow)->isVisible());
+    QVERIFY(CellButton(*window, 8)->isHidden());
+    QCOMPARE(CellImage(*window, 8)->pixmap().cacheKey(), Player(*window, 1)->pixmap().cacheKey());
+    QCOMPARE(state.board.Board[8], Empty);
+    // The chosen cell flashes.
+    const bool shown = CellImage(*window, 8)->isVisible();
+    QTRY_VERIFY_WITH_TIMEOUT(CellImage(*window, 8)->isVisible() != shown, 2000);
+
+    QTest::mouseClick(Arrow(*window, 2), Qt::LeftButton);
+    QCOMPARE(state.board.Board[13], Blue);
+    QCOMPARE(state.board.Board[18], Red);
+    QVERIFY(!CellButton(*window, 8)->isHidden());
+    QVERIFY(CellButton(*window, 18)->isHidden());
+
+    QTest::mouseClick(Arrow(*window, 0), Qt::LeftButton);
+    QCOMPARE(state.history.HistoryPlaced[1], 8);
+    QCOMPARE(state.history.HistoryMoved[1], 13);
+    QVERIFY(Control<QPushButton>(*window, "btn_Backward")->isVisible());
+    // The computer plays Red at Easy.
+    QTRY_COMPARE_WITH_TIMEOUT(state.board.MoveNumber, 3, 5000);
+    QCOMPARE(OrbelsOnBoard(state.board), 3);
+    QVERIFY(Ring(*window, 1)->isVisible());
+    QVERIFY(!CursorIsBusy());
+}
+
+// Every turn of the person goes through the cell, arrow and centre controls; the computer
+// answers at Easy until the game ends.
+void MainWindowTest::full_game_against_the_computer_through_the_controls() {
+    GameState state;
+    auto window = OpenWindow(state, 7);
+    const BoardState& b = state.board;
+    for (int turn = 0; turn < 40 && !state.GameOver; ++turn) {
+        QCOMPARE(b.SideToMove, Blue);
+        const Move move = SomeLegalMove(b);
+        QVERIFY(move.cell > 0);
+        const int before = OrbelsOnBoard(b);
+        QVERIFY(CellButton(*window, move.cell)->isVisible());
+        QTest::mouseClick(CellButton(*window, move.cell), Qt::LeftButton);
+        QVERIFY(Arrow(*window, move.direction)->isVisible());
+        QTest::mouseClick(Arrow(*window, move.direction), Qt::LeftButton);
+        QCOMPARE(b.Board[move.cell + StepOf(b.BoardSize, move.direction)], Blue);
+        QTest::mouseClick(Arrow(*window, 0), Qt::LeftButton);
+        QCOMPARE(OrbelsOnBoard(b), before + 1);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            state.GameOver || (b.SideToMove == Blue && !window->controller().ComputerBusy()), 10000);
+        if (!state.GameOver) QCOMPARE(OrbelsOnBoard(b), before + 2);
+    }
+    QVERIFY(state.GameOver);
+    QVERIFY(Message(*window).contains(QStringLiteral("Win")) ||
+            Message(*window) == QStringLiteral("A Tie!"));
+    QVERIFY(!Control<QPushButton>(*window, "btn_Undo")->isEnabled());
+    QVERIFY(!Control<QPushButton>(*window, "btn_Hint")->isEnabled());
+    // What the window shows is the board.
+    const int n = b.BoardSize;
+    for (int c = 1; c <= n * n; ++c) {
+        if (c == 1 || c == n || c == n * n - n + 1 || c == n * n) continue;
+        QCOMPARE(CellButton(*window, c)->isHidden(), b.Board[c] != Empty);
+        if (b.Board[c] != Empty) {
+            QVERIFY(CellImage(*window, c)->isVisible());
+            QCOMPARE(CellImage(*window, c)->pixmap().cacheKey(),
+                     Player(*window, (b.Board[c] + 1) / 2)->pixmap().cacheKey());
+        }
+    }
+    QVERIFY(!CursorIsBusy());
+}
+
+// The person takes Red, so the computer must move Blue at once; its search waits at the gate.
+void MainWindowTest::window_keeps_working_while_the_computer_thinks() {
+    GameState state;
+    auto window = OpenWindow(state, 5, GatedSearch);
+    QTest::mouseClick(Player(*window, 0), Qt::LeftButton);
+    QTRY_COMPARE(searchesStarted.load(), 1);
+    QCOMPARE(Message(*window), QStringLiteral("Thinking ..."));
+    QVERIFY(CursorIsBusy());
+
+    PaintCounter counter;
+    window->centralWidget()->installEventFilter(&counter);
+    QSignalSpy ticks(Control<QTimer>(*window, "tmr_Select"), &QTimer::timeout);
+    window->centralWidget()->update();
+    QTRY_VERIFY(counter.paints > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, 2000);
+    window->centralWidget()->removeEventFilter(&counter);
+
+    // Moves wait until the computer has moved.
+    QTest::mouseClick(CellButton(*window, 8), Qt::LeftButton);
+    QVERIFY(!state.PlacementPending);
+    QVERIFY(!Arrow(*window, 2)->isVisible());
+
+    gateOpen = true;
+    QTRY_COMPARE_WITH_TIMEOUT(state.board.MoveNumber, 2, 5000);
+    QTRY_VERIFY(!window->controller().ComputerBusy());
+    QCOMPARE(OrbelsOnBoard(state.board), 2);
+    QCOMPARE(state.board.SideToMove, Red);
+    QVERIFY(!CursorIsBusy());
+    QCOMPARE(searchesStopped.load(), 0);
+}
+
+void MainWindowTest::new_game_stops_the_search_and_no_late_move_is_played() {
+    GameState state;
+    auto window = OpenWindow(state, 5, GatedSearch);
+    QTest::mouseClick(Player(*window, 0), Qt::LeftButton);
+    QTRY_COMPARE(searchesStarted.load(), 1);
+    MenuItem(*window, "mnu_NewGame")->trigger();
+    QCOMPARE(searchesStopped.load(), 1);
+    QVERIFY(!CursorIsBusy());
+    gateOpen = true;
+    QTest::qWait(400);
+    QCOMPARE(state.board.MoveNumber, 1);
+    QCOMPARE(OrbelsOnBoard(state.board), 1);
+    QCOMPARE(state.board.Board[13], Red);
+    QCOMPARE(Message(*window), QStringLiteral("Select Red or Blue"));
+    QCOMPARE(searchesStarted.load(), 1);
+}
+
+void MainWindowTest::exit_while_the_computer_thinks_closes_cleanly() {
+    GameState state;
+    QPointer<MainWindow> window = OpenWindow(state, 5, GatedSearch).release();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QTest::mouseClick(Player(*window, 0), Qt::LeftButton);
+    QTRY_COMPARE(searchesStarted.load(), 1);
+    MenuItem(*window, "mnu_Exit")->trigger();
+    QCOMPARE(searchesStopped.load(), 1);
+    QTRY_VERIFY(window.isNull());
+    QVERIFY(!CursorIsBusy());
+    QCOMPARE(state.board.MoveNumber, 1);
+}
+
+void MainWindowTest::program_starts_with_the_size_window_and_a_size_opens_the_game() {
+    OrbelApp app;
+    app.Start();
+    QVERIFY(app.sizeDialog() && app.sizeDialog()->isVisible());
+    QVERIFY(!app.mainWindow());
+    QTest::mouseClick(Control<QPushButton>(*app.sizeDialog(), "btn_GameSize_2"), Qt::LeftButton);
+    QVERIFY(app.mainWindow() && app.mainWindow()->isVisible());
+    QTRY_VERIFY(!app.sizeDialog());
+    QCOMPARE(app.state().board.BoardSize, 9);
+    QCOMPARE(app.state().board.Board[41], Red);
+    QCOMPARE(app.state().ComputerSideChoice, Red);
+    QCOMPARE(Message(*app.mainWindow()), QStringLiteral("Select Red or Blue"));
+    QVERIFY(!CellButton(*app.mainWindow(), 80)->isHidden());
+    QVERIFY(CellButton(*app.mainWindow(), 82)->isHidden());
+}
+
+void MainWindowTest::change_game_size_closes_about_and_game_and_reopens_for_new_size() {
+    OrbelApp app;
+    app.Start();
+    QTest::mouseClick(Control<QPushButton>(*app.sizeDialog(), "btn_GameSize_0"), Qt::LeftButton);
+    QPointer<MainWindow> first = app.mainWindow();
+    MenuItem(*first, "mnu_About")->trigger();
+    QVERIFY(app.aboutWindow() && app.aboutWindow()->isVisible());
+    QVERIFY(first->isVisible());
+
+    MenuItem(*first, "mnu_GameSize")->trigger();
+    QTRY_VERIFY(first.isNull());
+    QTRY_VERIFY(!app.aboutWindow());
+    QVERIFY(app.sizeDialog() && app.sizeDialog()->isVisible());
+    QVERIFY(app.sizeDialog()->isModal());
+    QVERIFY(Control<QPushButton>(*app.sizeDialog(), "btn_GameSize_6")->isVisible());
+
+    QTest::mouseClick(Control<QPushButton>(*app.sizeDialog(), "btn_GameSize_6"), Qt::LeftButton);
+    QVERIFY(app.mainWindow());
+    QCOMPARE(app.state().board.BoardSize, 17);
+    QCOMPARE(app.state().board.Board[145], Red);
+    QVERIFY(!CellButton(*app.mainWindow(), 288)->isHidden());
+}
+
+void MainWindowTest::size_window_closed_without_choice_leaves_no_window() {
+    OrbelApp app;
+    QSignalSpy ended(&app, &OrbelApp::noWindowLeft);
+    app.Start();
+    app.sizeDialog()->close();
+    QTRY_COMPARE(ended.count(), 1);
+    QVERIFY(!app.mainWindow());
+}
+
+// Reading a record reopens the window as it stands; a size choice starts afresh.
+void MainWindowTest::reopening_keeps_the_record_while_a_size_choice_drops_it() {
+    OrbelApp app;
+    QSignalSpy ended(&app, &OrbelApp::noWindowLeft);
+    app.Start();
+    QTest::mouseClick(Control<QPushButton>(*app.sizeDialog(), "btn_GameSize_1"), Qt::LeftButton);
+    app.state().history.RecordCount = 3;
+    app.state().ComputerSideChoice = Blue;
+    QPointer<MainWindow> first = app.mainWindow();
+    MainWindow* second = app.ReopenMainWindow(11);
+    QTRY_VERIFY(first.isNull());
+    QCOMPARE(app.mainWindow(), second);
+    QCOMPARE(app.state().board.BoardSize, 11);
+    QCOMPARE(app.state().history.RecordCount, 3);
+    QCOMPARE(app.state().ComputerSide, Blue);
+    QCOMPARE(CellButton(*second, 121)->geometry(), QRect(540, 520, 51, 51));
+
+    MenuItem(*second, "mnu_GameSize")->trigger();
+    QTest::mouseClick(Control<QPushButton>(*app.sizeDialog(), "btn_GameSize_1"), Qt::LeftButton);
+    QCOMPARE(app.state().history.RecordCount, 0);
+    QCOMPARE(app.state().ComputerSideChoice, Red);
+    QCOMPARE(ended.count(), 0);
+
+    MenuItem(*app.mainWindow(), "mnu_Exit")->trigger();
+    QTRY_COMPARE(ended.count(), 1);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window-test.moc"
