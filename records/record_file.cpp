@@ -148,7 +148,9 @@ std::string Printable(std::string_view token) {
     return shown;
 }
 
+// A truncated file has no line or move of the fault to point at; its text says which move.
 std::string Where(const RecordStatus& s) {
+    if (s.error == RecordError::Truncated) return "";
     std::string where;
     if (s.line > 0) where = "line " + std::to_string(s.line);
     if (s.move > 0) where += (where.empty() ? "" : ", ") + std::string("move ") + std::to_string(s.move);

@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "bench/bench_position.h"
+#include "engine/lines.h"
+#include "engine/move_generation.h"
+#include "engine/move_rules.h"
+#include "records/history.h"
+#include "records/record_file.h"
+#include "tools/analyse.h"
+#include "tools/bench_run.h"
+#include "tools/cli.h"
+
+namespace orbel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempFolder {
+    fs::path path;
+    TempFolder() {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        path = fs::temp_directory_path() /
+               ("orbel-cli-" + std::string(test->name()) + "-" + std::to_string(getpid()));
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+
+    std::string Save(const std::string& name, const GameRecord& record) const {
+        const fs::path file = path / name;
+        EXPECT_TRUE(WriteRecordFile(file, record).Ok());
+        return file.string();
+    }
+};
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(const std::vector<std::string>& args, const RootSearch& search = SearchRootValues) {
+    std::ostringstream out, err;
+    const int status = RunCli(args, out, err, search);
+    return {status, out.str(), err.str()};
+}
+
+// Random legal moves from a new game until `stop` says the position is wanted; nullptr if
+// no game of `tries` got there.
+template <typename Stop>
+std::unique_ptr<GameRecord> PlayUntil(int size, uint32_t seed, int tries, Stop stop) {
+    std::mt19937 rng(seed);
+    int16_t codes[kMaxCandidates + 1];
+    Tenths scores[kMaxCandidates + 1];
+    for (int game = 0; game < tries; ++game) {
+        auto record = std::make_unique<GameRecord>();
+        record->BoardSize = static_cast<int16_t>(size);
+        BoardState b;
+        StartPosition(b, size);
+        for (int i = 1; i <= kRecordCapacity; ++i) {
+            int16_t count = 0;
+            GenerateMoves(b, {codes, scores, count});
+            if (stop(codes, scores, count)) return record;
+            if (count == 0) break;
+            const int code = codes[1 + rng() % count];
+            record->RecordPlaced[i] = static_cast<int16_t>(PlacementOf(code));
+            record->RecordMoved[i] =
+                static_cast<int16_t>(PlacementOf(code) + StepOf(size, DirectionOf(code)));
+            record->RecordCount = static_cast<int16_t>(i);
+            ApplyMoveCode(b, code);
+            ++b.MoveNumber;
+            if (ScanLines(b).Any()) break;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<int> BestOf(const std::string& json) {
+    const size_t start = json.find("\"best\":[") + 8;
+    std::vector<int> best;
+    std::istringstream list(json.substr(start, json.find(']', start) - start));
+    for (std::string code; std::getline(list, code, ',');) best.push_back(std::stoi(code));
+    return best;
+}
+
+TEST(analyse, new_five_by_five_game_values_every_move_zero) {
+    TempFolder folder;
+    GameRecord record;
+    record.BoardSize = 5;
+    const std::string file = folder.Save("new.txt", record);
+    for (int level : {1, 2}) {
+        const CliRun run = Cli({"analyse", "--level", std::to_string(level), file});
+        EXPECT_EQ(run.status, kCliDone);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.out,
+                  "{\"size\":5,\"side_to_move\":1,\"move_number\":1,\"moves\":["
+                  "{\"code\":41,\"cell\":8,\"direction\":2,\"score\":0},"
+                  "{\"code\":63,\"cell\":12,\"direction\":6,\"score\":0},"
+                  "{\"code\":72,\"cell\":14,\"direction\":4,\"score\":0},"
+                  "{\"code\":94,\"cell\":18,\"direction\":8,\"score\":0}],\"level\":" +
+                      std::to_string(level) + ",\"value\":0.0,\"best\":[41,63,72,94]}\n");
+    }
+    // Level 1 is the default.
+    EXPECT_NE(Cli({"analyse", file}).out.find("\"level\":1,"), std::string::npos);
+}
+
+TEST(analyse, reports_the_position_the_record_reaches) {
+    TempFolder folder;
+    GameRecord record;
+    record.RecordCount = 2;
+    record.RecordPlaced[1] = 40;
+    record.RecordMoved[1] = 41;
+    record.RecordPlaced[2] = 32;
+    record.RecordMoved[2] = 41;
+    const CliRun run = Cli({"analyse", "--level", "3", folder.Save("two.txt", record)});
+    ASSERT_EQ(run.status, kCliDone) << run.err;
+    EXPECT_EQ(run.out.rfind("{\"size\":9,\"side_to_move\":1,\"move_number\":3,\"moves\":[", 0), 0u);
+    EXPECT_NE(run.out.find("\"level\":3,\"value\":"), std::string::npos);
+    EXPECT_FALSE(BestOf(run.out).empty());
+}
+
+TEST(analyse, a_line_for_the_side_to_move_is_worth_ten_thousand) {
+    std::set<int> winners;
+    const auto record = PlayUntil(9, 5150, 400, [&](const int16_t* codes, const Tenths* scores, int count) {
+        winners.clear();
+        for (int i = 1; i <= count; ++i)
+            if (scores[i] == Whole(10000)) winners.insert(codes[i]);
+        return !winners.empty();
+    });
+    ASSERT_NE(record, nullptr);
+    TempFolder folder;
+    const std::string file = folder.Save("win.txt", *record);
+    for (const char* level : {"1", "2"}) {
+        const CliRun run = Cli({"analyse", "--level", level, file});
+        ASSERT_EQ(run.status, kCliDone) << run.err;
+        EXPECT_NE(run.out.find("\"value\":10000.0,"), std::string::npos) << run.out;
+        const std::vector<int> best = BestOf(run.out);
+        EXPECT_EQ(std::set<int>(best.begin(), best.end()), winners);
+        EXPECT_EQ(best.size(), winners.size());
+    }
+}
+
+TEST(analyse, no_legal_move_gives_null_and_no_best) {
+    const auto record = PlayUntil(5, 99, 100, [](const int16_t*, const Tenths*, int count) {
+        return count == 0;
+    });
+    ASSERT_NE(record, nullptr);
+    TempFolder folder;
+    const CliRun run = Cli({"analyse", "--level", "3", folder.Save("full.txt", *record)});
+    EXPECT_EQ(run.status, kCliDone);
+    const std::string end = "\"moves\":[],\"level\":3,\"value\":null,\"best\":[]}\n";
+    ASSERT_GE(run.out.size(), end.size());
+    EXPECT_EQ(run.out.substr(run.out.size() - end.size()), end);
+}
+
+TEST(analyse, values_print_in_tenths_with_one_digit_after_the_point) {
+    EXPECT_EQ(FormatTenths(0), "0.0");
+    EXPECT_EQ(FormatTenths(63), "6.3");
+    EXPECT_EQ(FormatTenths(-60), "-6.0");
+    EXPECT_EQ(FormatTenths(-5), "-0.5");
+    EXPECT_EQ(FormatTenths(Whole(100000) + 3), "100000.3");
+    EXPECT_EQ(FormatTenths(Whole(-10000)), "-10000.0");
+}
+
+TEST(analyse, runs_the_search_it_is_given) {
+    TempFolder folder;
+    GameRecord record;
+    record.BoardSize = 7;
+    int calls = 0;
+    int levelSeen = 0;
+    const RootSearch counting = [&](BoardState& b, SearchTables& t, SearchRun& run) {
+        ++calls;
+        levelSeen = run.level;
+        return SearchRootValues(b, t, run);
+    };
+    const CliRun run = Cli({"analyse", "--level", "4", folder.Save("new.txt", record)}, counting);
+    EXPECT_EQ(run.status, kCliDone);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(levelSeen, 4);
+}
+
+TEST(cli, bad_input_gives_status_two_and_one_line_on_stderr_only) {
+    TempFolder folder;
+    GameRecord good;
+    const std::string goodFile = folder.Save("good.txt", good);
+    GameRecord ring;
+    ring.BoardSize = 5;
+    ring.RecordCount = 2;
+    ring.RecordPlaced[1] = ring.RecordPlaced[2] = 12;
+    ring.RecordMoved[1] = ring.RecordMoved[2] = 13;
+    const std::string ringFile = folder.Save("ring.txt", ring);
+    const std::string missing = (folder.path / "missing.txt").string();
+
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> mentions;
+    };
+    const Case cases[] = {
+        {{}, {"usage"}},
+        {{"play"}, {"unknown command 'play'"}},
+        {{"analyse"}, {"missing the record file"}},
+        {{"analyse", "--level"}, {"--level"}},
+        {{"analyse", "--level", "0", goodFile}, {"--level", "'0'"}},
+        {{"analyse", "--level", "12", goodFile}, {"'12'"}},
+        {{"analyse", "--level", "3x", goodFile}, {"'3x'"}},
+        {{"analyse", "--depth", "3", goodFile}, {"--depth"}},
+        {{"analyse", goodFile, goodFile}, {"one record file"}},
+        {{"analyse", missing}, {missing + ": ", "(error 1)"}},
+        {{"analyse", ringFile}, {ringFile + ": ", "move 2", "outer ring", "(error 15)"}},
+        {{"bench", "--threads", "0"}, {"--threads"}},
+        {{"bench", "--level", "12"}, {"--level"}},
+        {{"bench", "positions"}, {"'positions'"}},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = Cli(c.args);
+        const std::string what = c.args.empty() ? "(nothing)" : c.args[0];
+        EXPECT_EQ(run.status, kCliBadInput) << what;
+        EXPECT_EQ(run.out, "") << what;
+        EXPECT_EQ(run.err.rfind("orbelfive-cli: ", 0), 0u) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        for (const std::string& mention : c.mentions)
+            EXPECT_NE(run.err.find(mention), std::string::npos) << run.err << " lacks " << mention;
+    }
+}
+
+TEST(bench, signature_is_stable_and_agrees_with_the_reference) {
+    const auto two = BenchPositions().subspan(7, 2);
+    SearchOptions options;
+    options.level = 1;
+    std::ostringstream first, second, third;
+    const BenchSummary a = RunBench(two, options, false, first);
+    const BenchSummary b = RunBench(two, options, true, second);
+    EXPECT_GT(a.nodes, 0u);
+    EXPECT_EQ(a.nodes, b.nodes);
+    EXPECT_EQ(a.signature, b.signature);
+    EXPECT_EQ(b.referenceSignature, b.signature);
+    EXPECT_NE(second.str().find("same results"), std::string::npos);
+    // A different level decides differently, and the signature shows it.
+    options.level = 2;
+    EXPECT_NE(RunBench(two, options, false, third).signature, a.signature);
+}
+
+TEST(bench, a_search_that_decides_differently_fails_the_comparison) {
+    const RootSearch deeper = [](BoardState& b, SearchTables& t, SearchRun& run) {
+        SearchRun other = run;
+        other.level = run.level + 1;
+        const bool done = SearchRootValues(b, t, other);
+        run.nodes = other.nodes;
+        return done;
+    };
+    const CliRun run = Cli({"bench", "--level", "1", "--reference", "--threads", "2"}, deeper);
+    EXPECT_EQ(run.status, kCliFault);
+    EXPECT_NE(run.out.find("RESULTS DIFFER"), std::string::npos);
+    EXPECT_NE(run.out.find("threads 2"), std::string::npos);
+    EXPECT_EQ(Cli({"bench", "--level", "1", "--reference"}).status, kCliDone);
+}
+
+TEST(bench, stored_positions_are_legal_openings_and_quiet_middle_games) {
+    const auto positions = BenchPositions();
+    EXPECT_GE(positions.size(), 12u);
+    EXPECT_LE(positions.size(), 20u);
+    std::set<int> sizes;
+    int middleGames = 0;
+    for (const BenchPosition& position : positions) {
+        BoardState b;
+        StartPosition(b, position.size);
+        for (int i = 0; i < position.moves; ++i) {
+            const int placed = position.cells[2 * i];
+            ApplyMoveCode(b, MoveCode(placed, DirectionFromCells(position.size, placed,
+                                                                 position.cells[2 * i + 1])));
+            ++b.MoveNumber;
+            ASSERT_FALSE(ScanLines(b).Any()) << "a line before the position is reached";
+        }
+        BoardState checked;
+        ASSERT_TRUE(SetUpBenchPosition(position, checked));
+        EXPECT_TRUE(std::equal(b.Board, b.Board + kBoardEntries, checked.Board));
+        sizes.insert(position.size);
+        if (position.moves >= 15) {
+            ++middleGames;
+            EXPECT_LE(position.moves, 40);
+            EXPECT_FALSE(WinInSight(b)) << "size " << position.size << ", " << position.moves;
+        }
+    }
+    EXPECT_EQ(sizes, (std::set<int>{7, 9, 11, 13, 15, 17}));
+    EXPECT_GE(middleGames, 6);
+}
+
+}  // namespace
+}  // namespace orbel

@@ -1,0 +1,411 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <unistd.h>
+
+#include "engine/lines.h"
+#include "engine/move_generation.h"
+#include "engine/move_rules.h"
+#include "records/record_file.h"
+#include "records/replay.h"
+
+namespace orbel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of its own under the system's temporary folder, removed afterwards.
+struct TempFolder {
+    fs::path path;
+    TempFolder() {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        path = fs::temp_directory_path() /
+               ("orbel-record-" + std::string(test->name()) + "-" + std::to_string(getpid()));
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::permissions(path, fs::perms::owner_all, ignored);
+        fs::remove_all(path, ignored);
+    }
+};
+
+std::string FileText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteText(const fs::path& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+// Plays random legal moves from a new game, recording each as the window would; moves
+// go on after a completed line. Stops when the side to move has none.
+std::unique_ptr<GameRecord> RandomGame(int size, int moves, std::mt19937& rng) {
+    auto record = std::make_unique<GameRecord>();
+    record->BoardSize = static_cast<int16_t>(size);
+    record->ComputerSideChoice = static_cast<int16_t>(static_cast<int>(rng() % 3) - 1);
+    BoardState b;
+    StartPosition(b, size);
+    int16_t codes[kMaxCandidates + 1];
+    Tenths scores[kMaxCandidates + 1];
+    for (int i = 1; i <= moves; ++i) {
+        int16_t count = 0;
+        GenerateMoves(b, {codes, scores, count});
+        if (count == 0) break;
+        const int code = codes[1 + rng() % count];
+        record->RecordPlaced[i] = static_cast<int16_t>(PlacementOf(code));
+        record->RecordMoved[i] =
+            static_cast<int16_t>(PlacementOf(code) + StepOf(size, DirectionOf(code)));
+        record->RecordCount = static_cast<int16_t>(i);
+        ApplyMoveCode(b, code);
+        ++b.MoveNumber;
+    }
+    return record;
+}
+
+void ExpectSameRecord(const GameRecord& a, const GameRecord& b) {
+    ASSERT_EQ(a.BoardSize, b.BoardSize);
+    ASSERT_EQ(a.ComputerSideChoice, b.ComputerSideChoice);
+    ASSERT_EQ(a.RecordCount, b.RecordCount);
+    for (int i = 1; i <= a.RecordCount; ++i) {
+        ASSERT_EQ(a.RecordPlaced[i], b.RecordPlaced[i]) << "move " << i;
+        ASSERT_EQ(a.RecordMoved[i], b.RecordMoved[i]) << "move " << i;
+    }
+}
+
+RecordStatus Parse(const std::string& text) {
+    auto record = std::make_unique<GameRecord>();
+    return ParseGameRecord(text, *record);
+}
+
+// An oracle apart from the reader's own replay: every move must be one the move generator
+// offers to the side to move.
+bool EveryMoveIsGenerated(const GameRecord& record) {
+    BoardState b;
+    StartPosition(b, record.BoardSize);
+    int16_t codes[kMaxCandidates + 1];
+    Tenths scores[kMaxCandidates + 1];
+    for (int i = 1; i <= record.RecordCount; ++i) {
+        int16_t count = 0;
+        GenerateMoves(b, {codes, scores, count});
+        const int code = RecordedMoveCode(b.BoardSize, record.RecordPlaced[i], record.RecordMoved[i]);
+        if (std::find(codes + 1, codes + 1 + count, code) == codes + 1 + count) return false;
+        if (record.RecordPlaced[i] + StepOf(b.BoardSize, DirectionOf(code)) != record.RecordMoved[i])
+            return false;
+        ApplyMoveCode(b, code);
+        ++b.MoveNumber;
+    }
+    return true;
+}
+
+const std::string kExample = " 9 \r\n-1 \r\n 2 \r\n 40  41 \r\n 32  41 \r\n";
+
+TEST(record_writer, writes_the_example_game_byte_for_byte) {
+    GameRecord record;
+    record.BoardSize = 9;
+    record.ComputerSideChoice = -1;
+    record.RecordCount = 2;
+    record.RecordPlaced[1] = 40;
+    record.RecordMoved[1] = 41;
+    record.RecordPlaced[2] = 32;
+    record.RecordMoved[2] = 41;
+    EXPECT_EQ(FormatGameRecord(record), kExample);
+
+    TempFolder folder;
+    const fs::path file = folder.path / "example.txt";
+    ASSERT_TRUE(WriteRecordFile(file, record).Ok());
+    EXPECT_EQ(FileText(file), kExample);
+    EXPECT_FALSE(fs::exists(folder.path / "example.txt.tmp"));
+}
+
+TEST(record_writer, a_new_game_is_three_lines) {
+    GameRecord record;
+    record.BoardSize = 13;
+    record.ComputerSideChoice = 1;
+    EXPECT_EQ(FormatGameRecord(record), " 13 \r\n 1 \r\n 0 \r\n");
+    record.ComputerSideChoice = 0;
+    EXPECT_EQ(FormatGameRecord(record), " 13 \r\n 0 \r\n 0 \r\n");
+}
+
+TEST(record_round_trip, random_games_on_every_size_read_back_move_for_move) {
+    std::mt19937 rng(4242);
+    TempFolder folder;
+    for (int size = kSmallestSize; size <= kLargestSize; size += 2) {
+        for (int game = 0; game < 3; ++game) {
+            const auto written = RandomGame(size, kRecordCapacity, rng);
+            ASSERT_GT(written->RecordCount, 0);
+            auto read = std::make_unique<GameRecord>();
+            const RecordStatus parsed = ParseGameRecord(FormatGameRecord(*written), *read);
+            ASSERT_TRUE(parsed.Ok()) << RecordMessage(parsed);
+            ExpectSameRecord(*written, *read);
+
+            const fs::path file = folder.path / ("game-" + std::to_string(size));
+            ASSERT_TRUE(WriteRecordFile(file, *written).Ok());
+            auto reread = std::make_unique<GameRecord>();
+            const RecordStatus loaded = ReadRecordFile(file, *reread);
+            ASSERT_TRUE(loaded.Ok()) << RecordMessage(loaded);
+            ExpectSameRecord(*written, *reread);
+        }
+    }
+}
+
+TEST(record_round_trip, replay_reaches_the_position_the_game_reached) {
+    std::mt19937 rng(77);
+    const auto record = RandomGame(11, 60, rng);
+    BoardState played;
+    StartPosition(played, 11);
+    for (int i = 1; i <= record->RecordCount; ++i)
+        ApplyMoveCode(played, RecordedMoveCode(11, record->RecordPlaced[i], record->RecordMoved[i]));
+    BoardState replayed;
+    ASSERT_TRUE(ReplayRecord(*record, replayed).Ok());
+    EXPECT_TRUE(std::equal(played.Board, played.Board + kBoardEntries, replayed.Board));
+    EXPECT_EQ(replayed.SideToMove, played.SideToMove);
+    EXPECT_EQ(replayed.MoveNumber, record->RecordCount + 1);
+}
+
+TEST(record_reader, commas_tabs_and_one_value_per_line_read_the_same) {
+    auto expected = std::make_unique<GameRecord>();
+    ASSERT_TRUE(ParseGameRecord(kExample, *expected).Ok());
+    const std::string variants[] = {
+        "9,-1,2\r\n40,41\r\n32,41\r\n",
+        "9\r\n-1\r\n2\r\n40\r\n41\r\n32\r\n41\r\n",
+        "9\n-1\n2\n40\n41\n32\n41",
+        "9\t-1\t2\t40\t41\t32\t41",
+        " 9 , -1 ,\r\n 2 ,\r\n 40 , 41 \r\n 32, 41\r\n",
+        "+9 -1 +2 +40 +41 32 41",
+        // The second value of a move line in the next 14-column print zone.
+        " 9 \r\n-1 \r\n 2 \r\n 40           41 \r\n 32           41 \r\n",
+    };
+    for (const std::string& text : variants) {
+        auto read = std::make_unique<GameRecord>();
+        const RecordStatus status = ParseGameRecord(text, *read);
+        ASSERT_TRUE(status.Ok()) << text << ": " << RecordMessage(status);
+        ExpectSameRecord(*expected, *read);
+    }
+}
+
+TEST(record_reader, ignores_values_after_the_last_move) {
+    auto read = std::make_unique<GameRecord>();
+    EXPECT_TRUE(ParseGameRecord(kExample + " 50  51 \r\nnot numbers at all\r\n", *read).Ok());
+    EXPECT_EQ(read->RecordCount, 2);
+    EXPECT_TRUE(Parse(" 9 \r\n-1 \r\n 0 \r\n 999999 x").Ok());
+}
+
+struct Refusal {
+    const char* text;
+    RecordError error;
+    int move;
+};
+
+TEST(record_reader, refuses_each_fault_with_its_own_code) {
+    const Refusal refusals[] = {
+        {"", RecordError::EmptyFile, 0},
+        {" \r\n\t, \r\n", RecordError::EmptyFile, 0},
+        {"nine", RecordError::NotANumber, 0},
+        {"9 -1 2 40 4a 32 41", RecordError::NotANumber, 1},
+        {"9 - 0", RecordError::NotANumber, 0},
+        {"9 -1 1.5", RecordError::NotANumber, 0},
+        {"9 -1 0x2", RecordError::NotANumber, 0},
+        {"32768", RecordError::OutOfRange, 0},
+        {"9 -32769", RecordError::OutOfRange, 0},
+        {"9 -1 1 40 123456789012345678901234567890", RecordError::OutOfRange, 1},
+        {"4 -1 0", RecordError::BadBoardSize, 0},
+        {"19 -1 0", RecordError::BadBoardSize, 0},
+        {"8 -1 0", RecordError::BadBoardSize, 0},
+        {"-9 -1 0", RecordError::BadBoardSize, 0},
+        {"9 2 0", RecordError::BadColour, 0},
+        {"9 -2 0", RecordError::BadColour, 0},
+        {"9 -1 -1", RecordError::NegativeCount, 0},
+        {"9 -1 290", RecordError::TooManyMoves, 0},
+        {"9", RecordError::Truncated, 0},
+        {"9 -1", RecordError::Truncated, 0},
+        {"9 -1 2 40 41 32", RecordError::Truncated, 2},
+        {"9 -1 3 40 41 32 41", RecordError::Truncated, 3},
+        {"9 -1 289 40 41", RecordError::Truncated, 2},
+        {"9 -1 1 0 1", RecordError::CellOffBoard, 1},
+        {"9 -1 1 82 73", RecordError::CellOffBoard, 1},
+        {"9 -1 1 40 -41", RecordError::CellOffBoard, 1},
+        {"9 -1 1 40 42", RecordError::NotOneStep, 1},
+        {"9 -1 1 40 40", RecordError::NotOneStep, 1},
+        {"9 -1 1 40 58", RecordError::NotOneStep, 1},
+        // Cell 36 ends row 4 and 37 starts row 5: +1, but not a step.
+        {"9 -1 1 36 37", RecordError::NotOneStep, 1},
+        {"9 -1 1 37 36", RecordError::NotOneStep, 1},
+        {"9 -1 1 41 42", RecordError::PlacementTaken, 1},
+        {"9 -1 2 40 41 41 40", RecordError::PlacementTaken, 2},
+        {"9 -1 1 10 11", RecordError::NoOrbelBeside, 1},
+        {"9 -1 1 40 39", RecordError::PushNotOffered, 1},
+        {"9 -1 1 32 23", RecordError::PushNotOffered, 1},
+        // Blue pushes Red from 13 to 14; Red pushing the pair on would put Red on 15.
+        {"5 -1 2 12 13 12 13", RecordError::PushOntoRing, 2},
+        {"5 -1 1 13 14", RecordError::PlacementTaken, 1},
+    };
+    for (const Refusal& r : refusals) {
+        auto record = std::make_unique<GameRecord>();
+        const RecordStatus status = ParseGameRecord(r.text, *record);
+        EXPECT_EQ(status.error, r.error) << "'" << r.text << "': " << RecordMessage(status);
+        EXPECT_EQ(status.move, r.move) << r.text;
+        const std::string message = RecordMessage(status);
+        EXPECT_NE(message.find("(error " + std::to_string(status.Code()) + ")"),
+                  std::string::npos);
+        EXPECT_EQ(message.find('\n'), std::string::npos);
+        if (r.move > 0) {
+            EXPECT_NE(message.find("move " + std::to_string(r.move)), std::string::npos);
+        }
+    }
+}
+
+TEST(record_reader, messages_say_what_and_where) {
+    EXPECT_EQ(RecordMessage(Parse("9\r\n-1\r\n1\r\n 41 42 \r\n")),
+              "line 4, move 1: placement cell 41 is already taken (error 12)");
+    EXPECT_EQ(RecordMessage(Parse("9 -1 1 40 39")),
+              "line 1, move 1: the push from cell 40 toward cell 39 is not offered: cell 39 is "
+              "empty (error 14)");
+    EXPECT_EQ(RecordMessage(Parse("9\n\n7 0")), "line 3: computer's colour 7 is not -1, 0 or 1 (error 6)");
+    EXPECT_EQ(RecordMessage(Parse("9\n-1\n3\n40 41\n")),
+              "the file ends before move 2 of 3 is complete (error 9)");
+    EXPECT_EQ(RecordMessage(Parse("9 -1 \x01zz")), "line 1: '?zz' is not a number (error 3)");
+}
+
+TEST(record_reader, unreadable_files_are_refused) {
+    TempFolder folder;
+    auto record = std::make_unique<GameRecord>();
+    EXPECT_EQ(ReadRecordFile(folder.path / "missing.txt", *record).error, RecordError::Unreadable);
+    EXPECT_EQ(ReadRecordFile(folder.path, *record).error, RecordError::Unreadable);
+    WriteText(folder.path / "empty.txt", "");
+    EXPECT_EQ(ReadRecordFile(folder.path / "empty.txt", *record).error, RecordError::EmptyFile);
+}
+
+TEST(record_reader, moves_after_a_completed_line_are_legal) {
+    // Random 9 x 9 games until one completes a line with moves still to follow.
+    std::mt19937 rng(31337);
+    for (int tries = 0; tries < 500; ++tries) {
+        const auto record = RandomGame(9, 80, rng);
+        BoardState b;
+        StartPosition(b, 9);
+        int lineAt = 0;
+        for (int i = 1; i <= record->RecordCount && lineAt == 0; ++i) {
+            ASSERT_EQ(PlayRecordedMove(b, record->RecordPlaced[i], record->RecordMoved[i]),
+                      RecordError::None);
+            if (ScanLines(b).Any()) lineAt = i;
+        }
+        if (lineAt == 0 || lineAt + 2 > record->RecordCount) continue;
+        auto read = std::make_unique<GameRecord>();
+        const RecordStatus status = ParseGameRecord(FormatGameRecord(*record), *read);
+        ASSERT_TRUE(status.Ok()) << RecordMessage(status);
+        EXPECT_GT(read->RecordCount, lineAt);
+        return;
+    }
+    FAIL() << "no random game completed a line with moves after it";
+}
+
+TEST(record_save, replaces_an_earlier_file_whole) {
+    TempFolder folder;
+    const fs::path file = folder.path / "game.txt";
+    WriteText(file, std::string(5000, 'x'));
+    GameRecord record;
+    record.BoardSize = 5;
+    ASSERT_TRUE(WriteRecordFile(file, record).Ok());
+    EXPECT_EQ(FileText(file), " 5 \r\n-1 \r\n 0 \r\n");
+}
+
+TEST(record_save, a_failed_save_reports_it_and_keeps_the_earlier_file) {
+    TempFolder folder;
+    const fs::path file = folder.path / "game.txt";
+    WriteText(file, kExample);
+    GameRecord record;
+    record.BoardSize = 7;
+
+    // The temporary file cannot be made: something else already has its name.
+    fs::create_directory(folder.path / "game.txt.tmp");
+    RecordStatus status = WriteRecordFile(file, record);
+    EXPECT_EQ(status.error, RecordError::CannotCreate);
+    EXPECT_NE(RecordMessage(status).find("(error 20)"), std::string::npos);
+    EXPECT_EQ(FileText(file), kExample);
+    fs::remove(folder.path / "game.txt.tmp");
+
+    // The target cannot be replaced: it is a folder with something in it.
+    const fs::path occupied = folder.path / "occupied";
+    fs::create_directories(occupied / "inside");
+    status = WriteRecordFile(occupied, record);
+    EXPECT_EQ(status.error, RecordError::CannotReplace);
+    EXPECT_TRUE(fs::is_directory(occupied / "inside"));
+    EXPECT_FALSE(fs::exists(folder.path / "occupied.tmp"));
+
+    // A record that cannot be written whole is refused before anything is touched.
+    record.RecordCount = kRecordCapacity + 1;
+    EXPECT_EQ(WriteRecordFile(file, record).error, RecordError::BadMoveCount);
+    record.RecordCount = -1;
+    EXPECT_EQ(WriteRecordFile(file, record).error, RecordError::BadMoveCount);
+    EXPECT_EQ(FileText(file), kExample);
+}
+
+TEST(record_save, an_unwritable_folder_keeps_the_earlier_file) {
+    TempFolder folder;
+    const fs::path file = folder.path / "game.txt";
+    WriteText(file, kExample);
+    fs::permissions(folder.path, fs::perms::owner_read | fs::perms::owner_exec);
+    if (std::ofstream(folder.path / "probe")) {
+        fs::permissions(folder.path, fs::perms::owner_all);
+        GTEST_SKIP() << "this user can write into a read-only folder";
+    }
+    GameRecord record;
+    const RecordStatus status = WriteRecordFile(file, record);
+    fs::permissions(folder.path, fs::perms::owner_all);
+    EXPECT_FALSE(status.Ok());
+    EXPECT_EQ(FileText(file), kExample);
+}
+
+// Never crashes; whatever it accepts is a game the rules allow, and reads back the same.
+void CheckAcceptedIsLegal(const std::string& text) {
+    auto record = std::make_unique<GameRecord>();
+    const RecordStatus status = ParseGameRecord(text, *record);
+    if (!status.Ok()) {
+        EXPECT_EQ(RecordMessage(status).find('\n'), std::string::npos) << text;
+        return;
+    }
+    ASSERT_TRUE(EveryMoveIsGenerated(*record)) << text;
+    auto again = std::make_unique<GameRecord>();
+    ASSERT_TRUE(ParseGameRecord(FormatGameRecord(*record), *again).Ok());
+    ExpectSameRecord(*record, *again);
+}
+
+TEST(record_reader_fuzz, random_bytes_and_mutated_files) {
+    std::mt19937 rng(2718);
+    const std::string alphabet = "0123456789 -+,\t\r\n";
+    for (int k = 0; k < 3000; ++k) {
+        std::string text(rng() % 60, ' ');
+        for (char& c : text)
+            c = rng() % 4 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()];
+        CheckAcceptedIsLegal(text);
+    }
+    int accepted = 0;
+    for (int k = 0; k < 3000; ++k) {
+        const int size = kSmallestSize + 2 * static_cast<int>(rng() % 7);
+        std::string text = FormatGameRecord(*RandomGame(size, 1 + rng() % 30, rng));
+        for (int edits = 1 + rng() % 3; edits > 0 && !text.empty(); --edits) {
+            const size_t at = rng() % text.size();
+            switch (rng() % 4) {
+                case 0: text[at] = "0123456789-, "[rng() % 13]; break;
+                case 1: text.erase(at, 1); break;
+                case 2: text.insert(at, 1, static_cast<char>(rng() % 256)); break;
+                default: text.resize(at); break;
+            }
+        }
+        auto record = std::make_unique<GameRecord>();
+        if (ParseGameRecord(text, *record).Ok()) ++accepted;
+        CheckAcceptedIsLegal(text);
+    }
+    // The mutations must leave some files readable, or the legality check proves nothing.
+    EXPECT_GT(accepted, 100);
+}
+
+}  // namespace
+}  // namespace orbel
