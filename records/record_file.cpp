@@ -16,11 +16,16 @@ namespace orbel {
 
 namespace {
 
-bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
+// Far beyond any game; stops a device that never ends from being read forever.
+constexpr size_t kLargestFile = size_t{64} << 20;
+
+bool IsSeparator(char c) {
+    return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n';
+}
 
 // Hands out the file's values in order, whatever separates them, and knows their line.
 class ValueReader {
-public:
+  public:
     enum class Got { Value, End, NotANumber, OutOfRange };
 
     explicit ValueReader(std::string_view text) : text_(text) {}
@@ -37,11 +42,11 @@ public:
     int Line() const { return line_; }
     std::string_view Token() const { return token_; }
 
-private:
+  private:
     void SkipSeparators() {
         for (; at_ < text_.size() && IsSeparator(text_[at_]); ++at_) {
-            const bool crAlone = text_[at_] == '\r' &&
-                                 (at_ + 1 == text_.size() || text_[at_ + 1] != '\n');
+            const bool crAlone =
+                text_[at_] == '\r' && (at_ + 1 == text_.size() || text_[at_ + 1] != '\n');
             if (text_[at_] == '\n' || crAlone) ++line_;
         }
     }
@@ -75,10 +80,17 @@ bool Take(ValueReader& reader, int16_t& value, RecordStatus& status) {
     const ValueReader::Got got = reader.Next(value);
     status.line = reader.Line();
     switch (got) {
-        case ValueReader::Got::Value: return true;
-        case ValueReader::Got::End: status.error = RecordError::Truncated; return false;
-        case ValueReader::Got::NotANumber: status.error = RecordError::NotANumber; break;
-        case ValueReader::Got::OutOfRange: status.error = RecordError::OutOfRange; break;
+        case ValueReader::Got::Value:
+            return true;
+        case ValueReader::Got::End:
+            status.error = RecordError::Truncated;
+            return false;
+        case ValueReader::Got::NotANumber:
+            status.error = RecordError::NotANumber;
+            break;
+        case ValueReader::Got::OutOfRange:
+            status.error = RecordError::OutOfRange;
+            break;
     }
     status.detail = reader.Token();
     return false;
@@ -126,8 +138,7 @@ bool ReadHeader(ValueReader& reader, GameRecord& record, RecordStatus& status) {
 }
 
 // Reads move i's two cells and plays them on `b`.
-bool ReadMove(ValueReader& reader, GameRecord& record, int i, BoardState& b,
-              RecordStatus& status) {
+bool ReadMove(ValueReader& reader, GameRecord& record, int i, BoardState& b, RecordStatus& status) {
     status.move = i;
     if (!Take(reader, record.RecordPlaced[i], status) ||
         !Take(reader, record.RecordMoved[i], status)) {
@@ -153,7 +164,8 @@ std::string Where(const RecordStatus& s) {
     if (s.error == RecordError::Truncated) return "";
     std::string where;
     if (s.line > 0) where = "line " + std::to_string(s.line);
-    if (s.move > 0) where += (where.empty() ? "" : ", ") + std::string("move ") + std::to_string(s.move);
+    if (s.move > 0)
+        where += (where.empty() ? "" : ", ") + std::string("move ") + std::to_string(s.move);
     return where.empty() ? where : where + ": ";
 }
 
@@ -171,35 +183,49 @@ std::string WhatWentWrong(const RecordStatus& s) {
     const std::string m = std::to_string(s.moved);
     const std::string push = "the push from cell " + p + " toward cell " + m;
     switch (s.error) {
-        case RecordError::None: return "no error";
-        case RecordError::Unreadable: return "the file cannot be read: " + s.detail;
-        case RecordError::EmptyFile: return "the file is empty";
-        case RecordError::NotANumber: return "'" + Printable(s.detail) + "' is not a number";
+        case RecordError::None:
+            return "no error";
+        case RecordError::Unreadable:
+            return "the file cannot be read: " + s.detail;
+        case RecordError::EmptyFile:
+            return "the file is empty";
+        case RecordError::NotANumber:
+            return "'" + Printable(s.detail) + "' is not a number";
         case RecordError::OutOfRange:
             return Printable(s.detail) + " is outside the 16-bit range -32768 to 32767";
         case RecordError::BadBoardSize:
             return "board size " + v + " is not one of 5, 7, 9, 11, 13, 15, 17";
-        case RecordError::BadColour: return "computer's colour " + v + " is not -1, 0 or 1";
-        case RecordError::NegativeCount: return "move count " + v + " is negative";
+        case RecordError::BadColour:
+            return "computer's colour " + v + " is not -1, 0 or 1";
+        case RecordError::NegativeCount:
+            return "move count " + v + " is negative";
         case RecordError::TooManyMoves:
             return "move count " + v + " is more than the " + std::to_string(kRecordCapacity) +
                    " moves a record holds";
-        case RecordError::Truncated: return TruncatedText(s);
+        case RecordError::Truncated:
+            return TruncatedText(s);
         case RecordError::CellOffBoard: {
             const int n = s.size;
             const bool placedOff = s.placed < 1 || s.placed > n * n;
             return "cell " + (placedOff ? p : m) + " is not on the " + std::to_string(n) + " x " +
                    std::to_string(n) + " board";
         }
-        case RecordError::NotOneStep: return "cells " + p + " and " + m + " are not one step apart";
-        case RecordError::PlacementTaken: return "placement cell " + p + " is already taken";
-        case RecordError::NoOrbelBeside: return "placement cell " + p + " has no orbel beside it";
-        case RecordError::PushNotOffered: return push + " is not offered: cell " + m + " is empty";
+        case RecordError::NotOneStep:
+            return "cells " + p + " and " + m + " are not one step apart";
+        case RecordError::PlacementTaken:
+            return "placement cell " + p + " is already taken";
+        case RecordError::NoOrbelBeside:
+            return "placement cell " + p + " has no orbel beside it";
+        case RecordError::PushNotOffered:
+            return push + " is not offered: cell " + m + " is empty";
         case RecordError::PushOntoRing:
             return push + " would move an orbel onto the outer ring";
-        case RecordError::CannotCreate: return "cannot create the temporary file: " + s.detail;
-        case RecordError::WriteFailed: return "cannot write the temporary file: " + s.detail;
-        case RecordError::CannotReplace: return "cannot replace the file: " + s.detail;
+        case RecordError::CannotCreate:
+            return "cannot create the temporary file: " + s.detail;
+        case RecordError::WriteFailed:
+            return "cannot write the temporary file: " + s.detail;
+        case RecordError::CannotReplace:
+            return "cannot replace the file: " + s.detail;
         case RecordError::BadMoveCount:
             return "move count " + v + " is outside 0 to " + std::to_string(kRecordCapacity);
     }
@@ -214,7 +240,9 @@ void AppendValue(std::string& text, int value) {
     text += ' ';
 }
 
-std::string SystemReason(int error) { return std::generic_category().message(error); }
+std::string SystemReason(int error) {
+    return std::generic_category().message(error);
+}
 
 // Writes and flushes all of `text`, or says why not.
 RecordStatus WriteWhole(const std::filesystem::path& file, const std::string& text) {
@@ -225,7 +253,8 @@ RecordStatus WriteWhole(const std::filesystem::path& file, const std::string& te
         status.detail = SystemReason(errno);
         return status;
     }
-    bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0;
+    bool written =
+        std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0;
 #if defined(__unix__) || defined(__APPLE__)
     written = written && fsync(fileno(f)) == 0;
 #endif
@@ -265,13 +294,14 @@ RecordStatus ReadRecordFile(const std::filesystem::path& file, GameRecord& recor
     std::string text;
     char chunk[4096];
     size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, got);
+    while (text.size() <= kLargestFile && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        text.append(chunk, got);
     const bool failed = std::ferror(f) != 0;
     const int reason = errno;
     std::fclose(f);
-    if (failed) {
+    if (failed || text.size() > kLargestFile) {
         status.error = RecordError::Unreadable;
-        status.detail = SystemReason(reason);
+        status.detail = failed ? SystemReason(reason) : "it is larger than 64 MiB";
         return status;
     }
     return ParseGameRecord(text, record);

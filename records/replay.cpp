@@ -7,7 +7,9 @@ namespace orbel {
 
 namespace {
 
-bool IsOnBoard(int n, int cell) { return cell >= 1 && cell <= n * n; }
+bool IsOnBoard(int n, int cell) {
+    return cell >= 1 && cell <= n * n;
+}
 
 // +1 and -1 must stay in the row, or the last cell of one row would reach the next.
 bool IsOneStep(int n, int placed, int moved) {

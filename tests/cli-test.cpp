@@ -1,4 +1,7 @@
+#include "tools/cli.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -7,7 +10,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "bench/bench_position.h"
@@ -18,7 +20,6 @@
 #include "records/record_file.h"
 #include "tools/analyse.h"
 #include "tools/bench_run.h"
-#include "tools/cli.h"
 
 namespace orbel {
 namespace {
@@ -134,12 +135,13 @@ TEST(analyse, reports_the_position_the_record_reaches) {
 
 TEST(analyse, a_line_for_the_side_to_move_is_worth_ten_thousand) {
     std::set<int> winners;
-    const auto record = PlayUntil(9, 5150, 400, [&](const int16_t* codes, const Tenths* scores, int count) {
-        winners.clear();
-        for (int i = 1; i <= count; ++i)
-            if (scores[i] == Whole(10000)) winners.insert(codes[i]);
-        return !winners.empty();
-    });
+    const auto record =
+        PlayUntil(9, 5150, 400, [&](const int16_t* codes, const Tenths* scores, int count) {
+            winners.clear();
+            for (int i = 1; i <= count; ++i)
+                if (scores[i] == Whole(10000)) winners.insert(codes[i]);
+            return !winners.empty();
+        });
     ASSERT_NE(record, nullptr);
     TempFolder folder;
     const std::string file = folder.Save("win.txt", *record);
@@ -154,9 +156,8 @@ TEST(analyse, a_line_for_the_side_to_move_is_worth_ten_thousand) {
 }
 
 TEST(analyse, no_legal_move_gives_null_and_no_best) {
-    const auto record = PlayUntil(5, 99, 100, [](const int16_t*, const Tenths*, int count) {
-        return count == 0;
-    });
+    const auto record =
+        PlayUntil(5, 99, 100, [](const int16_t*, const Tenths*, int count) { return count == 0; });
     ASSERT_NE(record, nullptr);
     TempFolder folder;
     const CliRun run = Cli({"analyse", "--level", "3", folder.Save("full.txt", *record)});

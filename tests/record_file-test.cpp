@@ -1,4 +1,7 @@
+#include "records/record_file.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -6,12 +9,10 @@
 #include <memory>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
-#include "records/record_file.h"
 #include "records/replay.h"
 
 namespace orbel {
@@ -95,9 +96,11 @@ bool EveryMoveIsGenerated(const GameRecord& record) {
     for (int i = 1; i <= record.RecordCount; ++i) {
         int16_t count = 0;
         GenerateMoves(b, {codes, scores, count});
-        const int code = RecordedMoveCode(b.BoardSize, record.RecordPlaced[i], record.RecordMoved[i]);
+        const int code =
+            RecordedMoveCode(b.BoardSize, record.RecordPlaced[i], record.RecordMoved[i]);
         if (std::find(codes + 1, codes + 1 + count, code) == codes + 1 + count) return false;
-        if (record.RecordPlaced[i] + StepOf(b.BoardSize, DirectionOf(code)) != record.RecordMoved[i])
+        if (record.RecordPlaced[i] + StepOf(b.BoardSize, DirectionOf(code)) !=
+            record.RecordMoved[i])
             return false;
         ApplyMoveCode(b, code);
         ++b.MoveNumber;
@@ -162,7 +165,8 @@ TEST(record_round_trip, replay_reaches_the_position_the_game_reached) {
     BoardState played;
     StartPosition(played, 11);
     for (int i = 1; i <= record->RecordCount; ++i)
-        ApplyMoveCode(played, RecordedMoveCode(11, record->RecordPlaced[i], record->RecordMoved[i]));
+        ApplyMoveCode(played,
+                      RecordedMoveCode(11, record->RecordPlaced[i], record->RecordMoved[i]));
     BoardState replayed;
     ASSERT_TRUE(ReplayRecord(*record, replayed).Ok());
     EXPECT_TRUE(std::equal(played.Board, played.Board + kBoardEntries, replayed.Board));
@@ -253,8 +257,7 @@ TEST(record_reader, refuses_each_fault_with_its_own_code) {
         EXPECT_EQ(status.error, r.error) << "'" << r.text << "': " << RecordMessage(status);
         EXPECT_EQ(status.move, r.move) << r.text;
         const std::string message = RecordMessage(status);
-        EXPECT_NE(message.find("(error " + std::to_string(status.Code()) + ")"),
-                  std::string::npos);
+        EXPECT_NE(message.find("(error " + std::to_string(status.Code()) + ")"), std::string::npos);
         EXPECT_EQ(message.find('\n'), std::string::npos);
         if (r.move > 0) {
             EXPECT_NE(message.find("move " + std::to_string(r.move)), std::string::npos);
@@ -268,7 +271,8 @@ TEST(record_reader, messages_say_what_and_where) {
     EXPECT_EQ(RecordMessage(Parse("9 -1 1 40 39")),
               "line 1, move 1: the push from cell 40 toward cell 39 is not offered: cell 39 is "
               "empty (error 14)");
-    EXPECT_EQ(RecordMessage(Parse("9\n\n7 0")), "line 3: computer's colour 7 is not -1, 0 or 1 (error 6)");
+    EXPECT_EQ(RecordMessage(Parse("9\n\n7 0")),
+              "line 3: computer's colour 7 is not -1, 0 or 1 (error 6)");
     EXPECT_EQ(RecordMessage(Parse("9\n-1\n3\n40 41\n")),
               "the file ends before move 2 of 3 is complete (error 9)");
     EXPECT_EQ(RecordMessage(Parse("9 -1 \x01zz")), "line 1: '?zz' is not a number (error 3)");
@@ -393,10 +397,18 @@ TEST(record_reader_fuzz, random_bytes_and_mutated_files) {
         for (int edits = 1 + rng() % 3; edits > 0 && !text.empty(); --edits) {
             const size_t at = rng() % text.size();
             switch (rng() % 4) {
-                case 0: text[at] = "0123456789-, "[rng() % 13]; break;
-                case 1: text.erase(at, 1); break;
-                case 2: text.insert(at, 1, static_cast<char>(rng() % 256)); break;
-                default: text.resize(at); break;
+                case 0:
+                    text[at] = "0123456789-, "[rng() % 13];
+                    break;
+                case 1:
+                    text.erase(at, 1);
+                    break;
+                case 2:
+                    text.insert(at, 1, static_cast<char>(rng() % 256));
+                    break;
+                default:
+                    text.resize(at);
+                    break;
             }
         }
         auto record = std::make_unique<GameRecord>();

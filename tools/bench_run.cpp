@@ -32,7 +32,8 @@ Timed TimeSearch(const RootSearch& search, BoardState& b, SearchTables& t, int l
     run.level = level;
     const auto start = std::chrono::steady_clock::now();
     search(b, t, run);
-    const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+    const std::chrono::duration<double, std::milli> spent =
+        std::chrono::steady_clock::now() - start;
     return {run.nodes, spent.count()};
 }
 

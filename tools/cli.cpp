@@ -30,7 +30,7 @@ std::optional<int> WholeNumber(std::string_view text, int lowest, int highest) {
 
 // Walks the words after the command; every refusal is one message.
 class Arguments {
-public:
+  public:
     explicit Arguments(std::span<const std::string> words) : words_(words) {}
 
     bool Done() const { return at_ == words_.size(); }
@@ -45,12 +45,13 @@ public:
         }
         const std::string_view word = Next();
         const std::optional<int> value = WholeNumber(word, lowest, highest);
-        if (!value) problem = std::string(option) + " must be a whole number from " + range +
-                              ", not '" + std::string(word) + "'";
+        if (!value)
+            problem = std::string(option) + " must be a whole number from " + range + ", not '" +
+                      std::string(word) + "'";
         return value.value_or(0);
     }
 
-private:
+  private:
     std::span<const std::string> words_;
     size_t at_ = 0;
 };
@@ -66,10 +67,14 @@ int Analyse(Arguments args, std::ostream& out, std::ostream& err, SearchOptions 
     std::string problem;
     while (!args.Done() && problem.empty()) {
         const std::string_view word = args.Next();
-        if (word == "--level") options.level = args.NumberFor(word, 1, kDeepestLevel, problem);
-        else if (word.starts_with("-")) problem = "analyse: unknown option '" + std::string(word) + "'";
-        else if (!file.empty()) problem = "analyse takes one record file, not also '" + std::string(word) + "'";
-        else file = word;
+        if (word == "--level")
+            options.level = args.NumberFor(word, 1, kDeepestLevel, problem);
+        else if (word.starts_with("-"))
+            problem = "analyse: unknown option '" + std::string(word) + "'";
+        else if (!file.empty())
+            problem = "analyse takes one record file, not also '" + std::string(word) + "'";
+        else
+            file = word;
     }
     if (!problem.empty()) return BadInput(err, problem);
     if (file.empty()) return BadInput(err, "analyse: missing the record file");
@@ -93,15 +98,19 @@ int Bench(Arguments args, std::ostream& out, std::ostream& err, SearchOptions op
     std::string problem;
     while (!args.Done() && problem.empty()) {
         const std::string_view word = args.Next();
-        if (word == "--level") options.level = args.NumberFor(word, 1, kDeepestLevel, problem);
-        else if (word == "--threads") options.threads = args.NumberFor(word, 1, kMostThreads, problem);
-        else if (word == "--reference") reference = true;
-        else problem = "bench: unknown argument '" + std::string(word) + "'";
+        if (word == "--level")
+            options.level = args.NumberFor(word, 1, kDeepestLevel, problem);
+        else if (word == "--threads")
+            options.threads = args.NumberFor(word, 1, kMostThreads, problem);
+        else if (word == "--reference")
+            reference = true;
+        else
+            problem = "bench: unknown argument '" + std::string(word) + "'";
     }
     if (!problem.empty()) return BadInput(err, problem);
     const BenchSummary summary = RunBench(BenchPositions(), options, reference, out);
-    const bool fault = summary.refusedPosition ||
-                       (reference && summary.signature != summary.referenceSignature);
+    const bool fault =
+        summary.refusedPosition || (reference && summary.signature != summary.referenceSignature);
     return fault ? kCliFault : kCliDone;
 }
 

@@ -18,8 +18,8 @@ constexpr int kFewestMiddleGameMoves = 15;
 
 struct GameToPlay {
     int size;
-    uint32_t seed;    // the first seed tried; a middle game tries seed + 1000, ... until one fits
-    int moves;        // an opening stops here; a middle game at the last quiet move up to here
+    uint32_t seed;  // the first seed tried; a middle game tries seed + 1000, ... until one fits
+    int moves;      // an opening stops here; a middle game at the last quiet move up to here
     bool middleGame;
 };
 constexpr int kSeedsTried = 100;
@@ -89,8 +89,8 @@ int main() {
             std::fprintf(stderr, "game %d (size %d) has no quiet middle game\n", index, game.size);
             return 1;
         }
-        std::printf("// Size %d, seed %u, %zu moves.\nconstexpr int16_t kGame%d[] = {0, 0", game.size,
-                    seed, moves.size(), index);
+        std::printf("// Size %d, seed %u, %zu moves.\nconstexpr int16_t kGame%d[] = {0, 0",
+                    game.size, seed, moves.size(), index);
         for (size_t i = 0; i < moves.size(); ++i)
             std::printf(",%s%d, %d", i % 6 == 0 ? "\n    " : " ", moves[i].placed, moves[i].moved);
         std::printf("};\n\n");
