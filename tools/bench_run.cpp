@@ -63,46 +63,31 @@ std::string Line(const char* format, auto... values) {
     return line;
 }
 
-}  // namespace
+// One position searched by the given search and, when asked, by the reference as well.
+struct PositionRun {
+    Timed search;
+    uint64_t signature = 0;
+    std::string best;
+    Timed reference;
+    uint64_t referenceSignature = 0;
+};
 
-BenchSummary RunBench(std::span<const BenchPosition> positions, const SearchOptions& options,
-                      bool reference, std::ostream& out) {
-    BenchSummary summary;
-    summary.signature = summary.referenceSignature = kFnvOffset;
-    auto tables = std::make_unique<SearchTables>();
-    out << Line("level %d, %zu positions, threads %d\n", options.level, positions.size(),
-                options.threads);
-    out << "  #  size  moves        nodes         ms" << (reference ? "     ref ms  ratio" : "")
-        << "  best\n";
-    int index = 0;
-    for (const BenchPosition& position : positions) {
-        ++index;
-        BoardState b;
-        if (!SetUpBenchPosition(position, b)) {
-            summary.refusedPosition = true;
-            out << Line("%3d  the rules refuse a move of this position\n", index);
-            continue;
-        }
-        const BoardState start = b;
-        const Timed run = TimeSearch(options.search, b, *tables, options.level);
-        summary.nodes += run.nodes;
-        summary.ms += run.ms;
-        const uint64_t signature = RootRowSignature(*tables);
-        Fold(summary.signature, static_cast<int64_t>(signature));
-        std::string line = Line("%3d  %4d  %5d  %11" PRIu64 "  %9.1f", index, position.size,
-                                position.moves, run.nodes, run.ms);
-        const std::string best = BestMoves(*tables);
-        if (reference) {
-            b = start;
-            const Timed ref = TimeSearch(SearchRootValues, b, *tables, options.level);
-            summary.referenceMs += ref.ms;
-            const uint64_t refSignature = RootRowSignature(*tables);
-            Fold(summary.referenceSignature, static_cast<int64_t>(refSignature));
-            line += Line("  %9.1f  %5.2f", ref.ms, run.ms > 0 ? ref.ms / run.ms : 0.0);
-            if (refSignature != signature) line += "  DIFFERS";
-        }
-        out << line << "  " << best << "\n";
+PositionRun RunPosition(const BoardState& start, const SearchOptions& options, bool reference,
+                        SearchTables& t) {
+    PositionRun result;
+    BoardState b = start;
+    result.search = TimeSearch(options.search, b, t, options.level);
+    result.signature = RootRowSignature(t);
+    result.best = BestMoves(t);
+    if (reference) {
+        b = start;
+        result.reference = TimeSearch(SearchRootValues, b, t, options.level);
+        result.referenceSignature = RootRowSignature(t);
     }
+    return result;
+}
+
+void PrintTotals(const BenchSummary& summary, bool reference, std::ostream& out) {
     const double seconds = summary.ms / 1000;
     out << Line("total nodes %" PRIu64 "  total ms %.1f  nodes/s %.0f  signature %016" PRIx64 "\n",
                 summary.nodes, summary.ms, seconds > 0 ? summary.nodes / seconds : 0.0,
@@ -113,6 +98,44 @@ BenchSummary RunBench(std::span<const BenchPosition> positions, const SearchOpti
                     summary.referenceMs, summary.ms > 0 ? summary.referenceMs / summary.ms : 0.0,
                     summary.referenceSignature, same ? "same results" : "RESULTS DIFFER");
     }
+}
+
+}  // namespace
+
+BenchSummary RunBench(std::span<const BenchPosition> positions, const SearchOptions& options,
+                      bool reference, std::ostream& out) {
+    BenchSummary summary;
+    summary.signature = summary.referenceSignature = kFnvOffset;
+    auto tables = std::make_unique<SearchTables>();
+    auto start = std::make_unique<BoardState>();
+    out << Line("level %d, %zu positions, threads %d\n", options.level, positions.size(),
+                options.threads);
+    out << "  #  size  moves        nodes         ms" << (reference ? "     ref ms  ratio" : "")
+        << "  best\n";
+    int index = 0;
+    for (const BenchPosition& position : positions) {
+        ++index;
+        if (!SetUpBenchPosition(position, *start)) {
+            summary.refusedPosition = true;
+            out << Line("%3d  the rules refuse a move of this position\n", index);
+            continue;
+        }
+        const PositionRun run = RunPosition(*start, options, reference, *tables);
+        summary.nodes += run.search.nodes;
+        summary.ms += run.search.ms;
+        Fold(summary.signature, static_cast<int64_t>(run.signature));
+        out << Line("%3d  %4d  %5d  %11" PRIu64 "  %9.1f", index, position.size, position.moves,
+                    run.search.nodes, run.search.ms);
+        if (reference) {
+            summary.referenceMs += run.reference.ms;
+            Fold(summary.referenceSignature, static_cast<int64_t>(run.referenceSignature));
+            const double ratio = run.search.ms > 0 ? run.reference.ms / run.search.ms : 0.0;
+            out << Line("  %9.1f  %5.2f", run.reference.ms, ratio)
+                << (run.referenceSignature != run.signature ? "  DIFFERS" : "");
+        }
+        out << "  " << run.best << "\n";
+    }
+    PrintTotals(summary, reference, out);
     return summary;
 }
 
