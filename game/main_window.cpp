@@ -30,7 +30,6 @@ constexpr int kBoardLeft = 40;
 constexpr int kBoardTop = 20;
 // The arrows stand this far from the centre image.
 constexpr int kArrowStep = 34;
-constexpr int kArrowDirections[] = {2, 4, 6, 8};
 
 // A picture that answers a click, as the board's pictures do.
 class PictureLabel final : public QLabel {
@@ -343,9 +342,10 @@ void MainWindow::SetCellButtonsDefaultPointer() {
     for (int cell = 1; cell <= cells; ++cell) cellButtons_[cell]->setCursor(Qt::ArrowCursor);
 }
 
+// The centre image is never hidden.
 void MainWindow::SetArrowVisible(int direction, bool visible) {
-    for (const int arrow : kArrowDirections)
-        if (arrow == direction) arrows_[direction]->setVisible(visible);
+    if (direction > 0 && direction < static_cast<int>(arrows_.size()) && arrows_[direction])
+        arrows_[direction]->setVisible(visible);
 }
 
 void MainWindow::ShowMessage(std::string_view text, int sideToMove) {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <atomic>
@@ -145,6 +146,9 @@ private slots:
     void window_keeps_working_while_the_computer_thinks();
     void new_game_stops_the_search_and_no_late_move_is_played();
     void exit_while_the_computer_thinks_closes_cleanly();
+
+    void computer_delivers_on_the_window_thread_and_never_after_cancel();
+    void scheduler_runs_on_the_window_thread_and_dies_with_its_owner();
 
     void program_starts_with_the_size_window_and_a_size_opens_the_game();
     void change_game_size_closes_about_and_game_and_reopens_for_new_size();
@@ -450,6 +454,67 @@ void MainWindowTest::exit_while_the_computer_thinks_closes_cleanly() {
     QTRY_VERIFY(window.isNull());
     QVERIFY(!CursorIsBusy());
     QCOMPARE(state.board.MoveNumber, 1);
+}
+
+void MainWindowTest::computer_delivers_on_the_window_thread_and_never_after_cancel() {
+    BoardState position;
+    StartPosition(position, 5);
+    int deliveries = 0;
+    BestMoves received;
+    {
+        QtComputerPlayer computer;
+        computer.Choose(position, 2, [&](const BestMoves& best) {
+            QCOMPARE(QThread::currentThread(), QCoreApplication::instance()->thread());
+            received = best;
+            ++deliveries;
+        });
+        QTRY_COMPARE(deliveries, 1);
+    }
+    // Blue's first move on 5 x 5 places beside the centre orbel, pushing it one step.
+    QVERIFY(received.count >= 1);
+    for (int i = 0; i < received.count; ++i) {
+        const int cell = received.codes[i] / 5;
+        QVERIFY(cell == 8 || cell == 12 || cell == 14 || cell == 18);
+    }
+
+    QtComputerPlayer gated(GatedSearch);
+    gated.Choose(position, 1, [&](const BestMoves&) { ++deliveries; });
+    QTRY_COMPARE(searchesStarted.load(), 1);
+    gated.Cancel();
+    QCOMPARE(searchesStopped.load(), 1);
+    gateOpen = true;
+    QTest::qWait(200);
+    QCOMPARE(deliveries, 1);
+
+    // The player searches again after a cancelled search, and its destructor stops a search.
+    gated.Choose(position, 1, [&](const BestMoves&) { ++deliveries; });
+    QTRY_COMPARE(deliveries, 2);
+    gateOpen = false;
+    {
+        QtComputerPlayer leaving(GatedSearch);
+        leaving.Choose(position, 1, [&](const BestMoves&) { ++deliveries; });
+        QTRY_COMPARE(searchesStarted.load(), 3);
+    }
+    QCOMPARE(searchesStopped.load(), 2);
+    QTest::qWait(50);
+    QCOMPARE(deliveries, 2);
+}
+
+void MainWindowTest::scheduler_runs_on_the_window_thread_and_dies_with_its_owner() {
+    int runs = 0;
+    QtScheduler scheduler;
+    scheduler.After(0.02f, [&] {
+        QCOMPARE(QThread::currentThread(), QCoreApplication::instance()->thread());
+        ++runs;
+    });
+    QCOMPARE(runs, 0);
+    QTRY_COMPARE(runs, 1);
+    {
+        QtScheduler gone;
+        gone.After(0.01f, [&] { ++runs; });
+    }
+    QTest::qWait(100);
+    QCOMPARE(runs, 1);
 }
 
 void MainWindowTest::program_starts_with_the_size_window_and_a_size_opens_the_game() {
