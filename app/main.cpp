@@ -1,11 +1,9 @@
 #include <QApplication>
 
 #include "app/orbel_app.h"
-#include "game/orbel_pictures.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QApplication::setWindowIcon(orbel::OrbelIcon());
     // The program decides when no window is left: a window closes before the next opens.
     QApplication::setQuitOnLastWindowClosed(false);
     orbel::OrbelApp game;

@@ -7,11 +7,14 @@
 #include "dialogs/board_size_dialog.h"
 #include "dialogs/rules_window.h"
 #include "game/main_window.h"
+#include "game/orbel_pictures.h"
 
 namespace orbel {
 
 OrbelApp::OrbelApp(SearchFunction search, QObject* parent)
-    : QObject(parent), search_(search), state_(std::make_unique<GameState>()) {}
+    : QObject(parent), search_(search), state_(std::make_unique<GameState>()) {
+    QApplication::setWindowIcon(OrbelIcon());
+}
 
 OrbelApp::~OrbelApp() {
     delete aboutWindow_;
@@ -19,7 +22,9 @@ OrbelApp::~OrbelApp() {
     delete mainWindow_;
 }
 
-void OrbelApp::Start() { AskBoardSize(); }
+void OrbelApp::Start() {
+    AskBoardSize();
+}
 
 void OrbelApp::AskBoardSize() {
     auto* dialog = new BoardSizeDialog(BoardSizeDialog::Use::ChooseSize);

@@ -3,7 +3,6 @@
 
 #include <QObject>
 #include <QPointer>
-
 #include <memory>
 
 #include "dialogs/board_size_dialog.h"

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-
 #include <algorithm>
 #include <cmath>
 

@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-
 #include <algorithm>
 #include <cmath>
 
@@ -71,7 +70,9 @@ constexpr int kClientHeight = 8436;
 
 }  // namespace
 
-std::span<const char* const> RulesPage() { return kPage; }
+std::span<const char* const> RulesPage() {
+    return kPage;
+}
 
 RulesWindow::RulesWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -110,7 +111,9 @@ RulesWindow::RulesWindow(QWidget* parent)
     }
 }
 
-int RulesWindow::LineHeight() const { return QFontMetrics(font()).lineSpacing(); }
+int RulesWindow::LineHeight() const {
+    return QFontMetrics(font()).lineSpacing();
+}
 
 int RulesWindow::Twips(int twips) const {
     return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0));

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-
 #include <cmath>
 #include <functional>
 #include <utility>
@@ -107,21 +106,26 @@ struct LevelItem {
 };
 
 constexpr LevelItem kLevelItems[kDeepestLevel + 1] = {
-    {"mnu_TwoPlayer", "&Two Player"}, {"mnu_Easy", "&Easy"},
-    {"mnu_Medium", "&Medium"},        {"mnu_Difficult", "&Difficult"},
-    {"mnu_Advanced", "&Advanced"},    {"mnu_Expert", "Ex&pert"},
-    {"mnu_Master", "Ma&ster"},        {"mnu_GrandMaster", "&GrandMaster"},
-    {"mnu_King", "&King"},            {"mnu_Emperor", "Empe&ror"},
-    {"mnu_Angel", "An&gel"},          {"mnu_God", "G&od"},
+    {"mnu_TwoPlayer", "&Two Player"},
+    {"mnu_Easy", "&Easy"},
+    {"mnu_Medium", "&Medium"},
+    {"mnu_Difficult", "&Difficult"},
+    {"mnu_Advanced", "&Advanced"},
+    {"mnu_Expert", "Ex&pert"},
+    {"mnu_Master", "Ma&ster"},
+    {"mnu_GrandMaster", "&GrandMaster"},
+    {"mnu_King", "&King"},
+    {"mnu_Emperor", "Empe&ror"},
+    {"mnu_Angel", "An&gel"},
+    {"mnu_God", "G&od"},
 };
 
 }  // namespace
 
 MainWindow::MainWindow(GameState& state, SearchFunction search, QWidget* parent)
-    : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                      Qt::MSWindowsFixedSizeDialogHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                              Qt::MSWindowsFixedSizeDialogHint),
       state_(state),
       computer_(search),
       controller_(state, *this, computer_, scheduler_) {
@@ -173,7 +177,8 @@ void MainWindow::CreateBoard(QWidget* area) {
         button->setObjectName(Indexed("btn_Board", cell));
         button->setCursor(Qt::CrossCursor);
         button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QPushButton::clicked, this, [this, cell] { controller_.btn_Board_Click(cell); });
+        connect(button, &QPushButton::clicked, this,
+                [this, cell] { controller_.btn_Board_Click(cell); });
         cellButtons_[cell] = button;
     }
 }
@@ -187,7 +192,8 @@ void MainWindow::CreateSidePanel(QWidget* area) {
         arrows_[index] = arrow;
     }
     for (const int index : {0, 1}) {
-        auto* player = new PictureLabel(area, [this, index] { controller_.img_Player_Click(index); });
+        auto* player =
+            new PictureLabel(area, [this, index] { controller_.img_Player_Click(index); });
         player->setObjectName(Indexed("img_Player", index));
         player->setScaledContents(true);
         player->setPixmap(OrbelPicture(index == 0 ? Red : Blue));
@@ -212,7 +218,8 @@ void MainWindow::CreateSidePanel(QWidget* area) {
     undo_ = MakeButton(area, "btn_Undo", QStringLiteral("Undo"), QRect(790, 260, 91, 31));
     hint_ = MakeButton(area, "btn_Hint", QStringLiteral("Hint"), QRect(907, 260, 91, 31));
     forward_ = MakeButton(area, "btn_Forward", QStringLiteral("Forward"), QRect(860, 430, 101, 41));
-    backward_ = MakeButton(area, "btn_Backward", QStringLiteral("Backward"), QRect(860, 480, 101, 41));
+    backward_ =
+        MakeButton(area, "btn_Backward", QStringLiteral("Backward"), QRect(860, 480, 101, 41));
     // Nothing is possible before the first new game enables them.
     undo_->setEnabled(false);
     hint_->setEnabled(false);
@@ -259,7 +266,8 @@ void MainWindow::CreateMenus() {
         QAction* action = item(levels, kLevelItems[level].name, kLevelItems[level].caption);
         action->setCheckable(true);
         group->addAction(action);
-        connect(action, &QAction::triggered, this, [this, level] { controller_.SelectLevel(level); });
+        connect(action, &QAction::triggered, this,
+                [this, level] { controller_.SelectLevel(level); });
         levelItems_[level] = action;
         if (level == 0) separator(levels, "mnu_TwoSep");
     }
@@ -302,8 +310,8 @@ void MainWindow::LayOutBoard(int n) {
         cellButtons_[cell]->setGeometry(place);
         cellImages_[cell]->setGeometry(place);
     }
-    static_cast<OutlineShape*>(boardBorder_)->Place(kBoardLeft, kBoardTop,
-                                                    (large ? 34.05 : 50.2) * n);
+    static_cast<OutlineShape*>(boardBorder_)
+        ->Place(kBoardLeft, kBoardTop, (large ? 34.05 : 50.2) * n);
 
     const int x0 = pitch * (n + 2) + kBoardLeft;
     const int y0 = static_cast<int>(std::lround(pitch * (n / 2.0 + 1.0))) - 30;
@@ -331,11 +339,17 @@ void MainWindow::DrawCell(int cell, int value) {
     }
 }
 
-void MainWindow::SetCellButtonVisible(int cell, bool visible) { cellButtons_[cell]->setVisible(visible); }
+void MainWindow::SetCellButtonVisible(int cell, bool visible) {
+    cellButtons_[cell]->setVisible(visible);
+}
 
-void MainWindow::SetCellImageVisible(int cell, bool visible) { cellImages_[cell]->setVisible(visible); }
+void MainWindow::SetCellImageVisible(int cell, bool visible) {
+    cellImages_[cell]->setVisible(visible);
+}
 
-bool MainWindow::CellImageVisible(int cell) const { return !cellImages_[cell]->isHidden(); }
+bool MainWindow::CellImageVisible(int cell) const {
+    return !cellImages_[cell]->isHidden();
+}
 
 void MainWindow::SetCellButtonsDefaultPointer() {
     const int cells = state_.board.CellCount();
@@ -355,19 +369,33 @@ void MainWindow::ShowMessage(std::string_view text, int sideToMove) {
     rings_[(sideToMove + 1) / 2]->show();
 }
 
-void MainWindow::Beep() { QApplication::beep(); }
+void MainWindow::Beep() {
+    QApplication::beep();
+}
 
-void MainWindow::SetBackwardVisible(bool visible) { backward_->setVisible(visible); }
+void MainWindow::SetBackwardVisible(bool visible) {
+    backward_->setVisible(visible);
+}
 
-void MainWindow::SetForwardVisible(bool visible) { forward_->setVisible(visible); }
+void MainWindow::SetForwardVisible(bool visible) {
+    forward_->setVisible(visible);
+}
 
-bool MainWindow::BackwardVisible() const { return !backward_->isHidden(); }
+bool MainWindow::BackwardVisible() const {
+    return !backward_->isHidden();
+}
 
-bool MainWindow::ForwardVisible() const { return !forward_->isHidden(); }
+bool MainWindow::ForwardVisible() const {
+    return !forward_->isHidden();
+}
 
-void MainWindow::SetUndoEnabled(bool enabled) { undo_->setEnabled(enabled); }
+void MainWindow::SetUndoEnabled(bool enabled) {
+    undo_->setEnabled(enabled);
+}
 
-void MainWindow::SetHintEnabled(bool enabled) { hint_->setEnabled(enabled); }
+void MainWindow::SetHintEnabled(bool enabled) {
+    hint_->setEnabled(enabled);
+}
 
 // The override cursor stacks, so it is set and restored at most once each.
 void MainWindow::SetBusyPointer(bool busy) {

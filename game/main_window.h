@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QMainWindow>
-
 #include <array>
 
 #include "game/controller.h"

@@ -12,7 +12,9 @@ namespace orbel {
 
 namespace {
 
-QColor OrbelColour(int colour) { return colour < 0 ? QColor(224, 0, 224) : QColor(0, 224, 224); }
+QColor OrbelColour(int colour) {
+    return colour < 0 ? QColor(224, 0, 224) : QColor(0, 224, 224);
+}
 
 // Light falls from the upper left: a bright spot there, the full colour in the body and a
 // dark rim at the lower right.
@@ -50,10 +52,18 @@ QPolygonF ArrowHead(int direction, double side) {
     const double reach = side * 0.28;
     const double half = side * 0.25;
     switch (direction) {
-        case 8: return QPolygonF({{c, c - reach}, {c - half, c + reach * 0.7}, {c + half, c + reach * 0.7}});
-        case 2: return QPolygonF({{c, c + reach}, {c - half, c - reach * 0.7}, {c + half, c - reach * 0.7}});
-        case 4: return QPolygonF({{c - reach, c}, {c + reach * 0.7, c - half}, {c + reach * 0.7, c + half}});
-        default: return QPolygonF({{c + reach, c}, {c - reach * 0.7, c - half}, {c - reach * 0.7, c + half}});
+        case 8:
+            return QPolygonF(
+                {{c, c - reach}, {c - half, c + reach * 0.7}, {c + half, c + reach * 0.7}});
+        case 2:
+            return QPolygonF(
+                {{c, c + reach}, {c - half, c - reach * 0.7}, {c + half, c - reach * 0.7}});
+        case 4:
+            return QPolygonF(
+                {{c - reach, c}, {c + reach * 0.7, c - half}, {c + reach * 0.7, c + half}});
+        default:
+            return QPolygonF(
+                {{c + reach, c}, {c - reach * 0.7, c - half}, {c - reach * 0.7, c + half}});
     }
 }
 
@@ -77,7 +87,9 @@ QFont TitleFont(const QString& text, double width) {
 
 }  // namespace
 
-QColor WindowGrey() { return QColor(192, 192, 192); }
+QColor WindowGrey() {
+    return QColor(192, 192, 192);
+}
 
 QPixmap OrbelPicture(int colour) {
     QPixmap picture(kOrbelPictureSide, kOrbelPictureSide);

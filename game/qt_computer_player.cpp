@@ -2,7 +2,6 @@
 
 #include <QMetaObject>
 #include <QTimer>
-
 #include <algorithm>
 #include <cmath>
 

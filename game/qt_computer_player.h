@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <atomic>
 #include <condition_variable>
 #include <memory>

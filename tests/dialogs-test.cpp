@@ -3,7 +3,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-
 #include <string_view>
 
 #include "dialogs/board_size_dialog.h"
@@ -74,7 +73,8 @@ void DialogsTest::size_window_offers_seven_sizes_and_returns_the_one_clicked() {
         QVERIFY(button->isVisible());
     }
     QVERIFY(dialog.findChild<QLabel*>("lbl_GameSize")->isVisible());
-    QCOMPARE(dialog.findChild<QLabel*>("lbl_GameSize")->text(), QStringLiteral("Select Board Size"));
+    QCOMPARE(dialog.findChild<QLabel*>("lbl_GameSize")->text(),
+             QStringLiteral("Select Board Size"));
 
     QSignalSpy chosen(&dialog, &BoardSizeDialog::sizeChosen);
     QTest::mouseClick(SizeButton(dialog, 4), Qt::LeftButton);

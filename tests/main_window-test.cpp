@@ -1,5 +1,7 @@
 // The main window driven through its own controls, with the real controller and computer,
 // and the program's order of windows.
+#include "game/main_window.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
@@ -12,7 +14,6 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -21,7 +22,6 @@
 #include "app/orbel_app.h"
 #include "computer/search.h"
 #include "engine/move_generation.h"
-#include "game/main_window.h"
 
 using namespace orbel;
 
@@ -72,8 +72,12 @@ QLabel* Player(const QWidget& w, int index) {
 QWidget* Ring(const QWidget& w, int index) {
     return Control<QWidget>(w, QStringLiteral("shp_Circle_%1").arg(index));
 }
-QString Message(const QWidget& w) { return Control<QLabel>(w, "lbl_Message")->text(); }
-QAction* MenuItem(const QWidget& w, const char* name) { return Control<QAction>(w, name); }
+QString Message(const QWidget& w) {
+    return Control<QLabel>(w, "lbl_Message")->text();
+}
+QAction* MenuItem(const QWidget& w, const char* name) {
+    return Control<QAction>(w, name);
+}
 
 std::unique_ptr<MainWindow> OpenWindow(GameState& state, int n,
                                        SearchFunction search = SearchRootValues) {
@@ -373,7 +377,8 @@ void MainWindowTest::full_game_against_the_computer_through_the_controls() {
         QTest::mouseClick(Arrow(*window, 0), Qt::LeftButton);
         QCOMPARE(OrbelsOnBoard(b), before + 1);
         QTRY_VERIFY_WITH_TIMEOUT(
-            state.GameOver || (b.SideToMove == Blue && !window->controller().ComputerBusy()), 10000);
+            state.GameOver || (b.SideToMove == Blue && !window->controller().ComputerBusy()),
+            10000);
         if (!state.GameOver) QCOMPARE(OrbelsOnBoard(b), before + 2);
     }
     QVERIFY(state.GameOver);
