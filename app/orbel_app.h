@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <memory>
 
+#include "app/record_commands.h"
 #include "dialogs/board_size_dialog.h"
 #include "game/game_state.h"
 #include "game/main_window.h"
@@ -30,6 +31,7 @@ public:
     MainWindow* mainWindow() const { return mainWindow_; }
     BoardSizeDialog* sizeDialog() const { return sizeDialog_; }
     BoardSizeDialog* aboutWindow() const { return aboutWindow_; }
+    RecordCommands& records() { return records_; }
 
 signals:
     // Sent once no window of the program is open any more.
@@ -46,6 +48,7 @@ private:
 
     SearchFunction search_;
     std::unique_ptr<GameState> state_;
+    RecordCommands records_{*this};
     QPointer<MainWindow> mainWindow_;
     QPointer<BoardSizeDialog> sizeDialog_;
     QPointer<BoardSizeDialog> aboutWindow_;

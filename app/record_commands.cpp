@@ -1,0 +1,69 @@
+#include "app/record_commands.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "app/orbel_app.h"
+#include "game/game_records.h"
+#include "records/file_dialog.h"
+#include "records/record_file.h"
+
+namespace orbel {
+
+namespace {
+
+std::filesystem::path PathOf(const QString& file) { return file.toStdString(); }
+
+}  // namespace
+
+QWidget* RecordCommands::Window() const { return app_.mainWindow(); }
+
+void RecordCommands::mnuFileItem_Click(int index) {
+    const bool load = index == 1;
+    const FileChoice choice = frmOpenSave::ChooseGameFile(
+        Window(), load ? OpenSaveMode::Open : OpenSaveMode::Save,
+        load ? QStringLiteral("*.*") : GameFileName_);
+    if (!choice.chosen) return;
+    if (choice.byDoubleClick) GameFileName_ = choice.path;
+    if (load) LoadGameRecord(choice.path);
+    else SaveGameRecord(choice.path);
+}
+
+bool RecordCommands::SaveGameRecord(const QString& file) {
+    if (QFileInfo(file).isFile()) {
+        QMessageBox ask(QMessageBox::NoIcon, QStringLiteral("メニュー"),
+                        QStringLiteral("ファイルを上書きしますか？"),
+                        QMessageBox::Yes | QMessageBox::No, Window());
+        ask.setDefaultButton(QMessageBox::No);
+        if (ask.exec() != QMessageBox::Yes) return false;
+    }
+    const RecordStatus status = WriteRecordFile(PathOf(file), RecordOfGame(app_.state()));
+    if (!status.Ok()) ShowFailure(status.Code());
+    return status.Ok();
+}
+
+bool RecordCommands::LoadGameRecord(const QString& file) {
+    GameRecord record;
+    const RecordStatus status = ReadRecordFile(PathOf(file), record);
+    if (!status.Ok()) {
+        ShowFailure(status.Code());
+        return false;
+    }
+    // The search of the game being replaced must not play into the loaded one.
+    if (MainWindow* window = app_.mainWindow()) window->controller().StopComputer();
+    TakeRecord(app_.state(), record);
+    MainWindow* window = app_.ReopenMainWindow(record.BoardSize);
+    window->SetBackwardVisible(false);
+    window->SetForwardVisible(record.RecordCount >= 1);
+    return true;
+}
+
+void RecordCommands::ShowFailure(int code) const {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("テキストエディタ"),
+                    QStringLiteral("エラーが発生しました。もう一度実行してください。") +
+                        QString::number(code),
+                    QMessageBox::Ok, Window());
+    box.exec();
+}
+
+}  // namespace orbel

@@ -1,0 +1,244 @@
+// Saving and reading games through the program's windows.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/orbel_app.h"
+#include "game/main_window.h"
+#include "records/file_dialog.h"
+
+using namespace orbel;
+
+namespace {
+
+struct SeenBox {
+    QString title;
+    QString text;
+    bool seen = false;
+};
+
+// Waits for the next modal window and hands it to `act` (which must close it).
+void WhenModalShows(std::function<void(QWidget*)> act) {
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible()) return;
+        poll->stop();
+        poll->deleteLater();
+        act(modal);
+    });
+    poll->start();
+}
+
+void AnswerNextBox(QMessageBox::StandardButton answer, SeenBox* seen) {
+    WhenModalShows([answer, seen](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) qFatal("expected a message box, got %s", modal->metaObject()->className());
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        seen->seen = true;
+        box->button(answer)->click();
+    });
+}
+
+QByteArray Contents(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
+    return f.readAll();
+}
+
+void WriteFile(const QString& file, const QByteArray& bytes) {
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(file));
+    f.write(bytes);
+}
+
+QPushButton* Button(const QWidget& w, const char* name) {
+    auto* b = w.findChild<QPushButton*>(name);
+    if (!b) qFatal("no button %s", name);
+    return b;
+}
+
+}  // namespace
+
+class RecordCommandsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    // Two people play (placement, direction) moves through the controller.
+    static void Play(MainWindow& w, std::initializer_list<std::pair<int, int>> moves) {
+        w.controller().SelectLevel(0);
+        for (auto [cell, direction] : moves) {
+            w.controller().btn_Board_Click(cell);
+            w.controller().img_dir_Click(direction);
+            w.controller().img_dir_Click(0);
+        }
+    }
+    static void StepForward(MainWindow& w) {
+        QTest::mouseClick(Button(w, "btn_Forward"), Qt::LeftButton);
+        QTRY_VERIFY(!w.controller().ComputerBusy());
+    }
+
+private slots:
+    void save_after_a_new_game_writes_three_lines();
+    void overwriting_asks_and_no_leaves_the_file_untouched();
+    void a_read_game_is_replayed_with_forward_and_can_be_left_and_rejoined();
+    void a_bad_record_leaves_the_game_exactly_as_it_was();
+    void the_menu_items_go_through_the_file_dialog();
+};
+
+void RecordCommandsTest::save_after_a_new_game_writes_three_lines() {
+    OrbelApp app;
+    app.ReopenMainWindow(9);
+    QVERIFY(app.records().SaveGameRecord(Path("new.rec")));
+    QCOMPARE(Contents(Path("new.rec")), QByteArray(" 9 \r\n-1 \r\n 0 \r\n"));
+}
+
+void RecordCommandsTest::overwriting_asks_and_no_leaves_the_file_untouched() {
+    OrbelApp app;
+    MainWindow* w = app.ReopenMainWindow(7);
+    Play(*w, {{18, 2}});
+    WriteFile(Path("old.rec"), "keep me");
+
+    SeenBox box;
+    AnswerNextBox(QMessageBox::No, &box);
+    QVERIFY(!app.records().SaveGameRecord(Path("old.rec")));
+    QVERIFY(box.seen);
+    QCOMPARE(box.title, QStringLiteral("メニュー"));
+    QCOMPARE(box.text, QStringLiteral("ファイルを上書きしますか？"));
+    QCOMPARE(Contents(Path("old.rec")), QByteArray("keep me"));
+
+    AnswerNextBox(QMessageBox::Yes, &box);
+    QVERIFY(app.records().SaveGameRecord(Path("old.rec")));
+    QCOMPARE(Contents(Path("old.rec")), QByteArray(" 7 \r\n-1 \r\n 1 \r\n 18  25 \r\n"));
+}
+
+void RecordCommandsTest::a_read_game_is_replayed_with_forward_and_can_be_left_and_rejoined() {
+    OrbelApp app;
+    MainWindow* w = app.ReopenMainWindow(9);
+    Play(*w, {{32, 2}, {40, 6}, {33, 2}, {49, 6}, {59, 8}});
+    std::vector<int16_t> end(app.state().board.Board, app.state().board.Board + 82);
+    QVERIFY(app.records().SaveGameRecord(Path("five.rec")));
+
+    QPointer<MainWindow> old = w;
+    app.ReopenMainWindow(11);  // another game altogether
+    QVERIFY(app.records().LoadGameRecord(Path("five.rec")));
+    QTRY_VERIFY(old.isNull());
+    w = app.mainWindow();
+    QCOMPARE(app.state().board.BoardSize, 9);
+    QCOMPARE(app.state().history.RecordCount, 5);
+    QCOMPARE(app.state().board.MoveNumber, 1);
+    QVERIFY(w->ForwardVisible());
+    QVERIFY(!w->BackwardVisible());
+    QCOMPARE(app.state().SearchLevel, 1);
+
+    for (int i = 0; i < 5; ++i) StepForward(*w);
+    QVERIFY(!w->ForwardVisible());
+    QVERIFY(w->BackwardVisible());
+    QVERIFY(std::equal(end.begin(), end.end(), app.state().board.Board));
+
+    // Back to move 3, a move of our own, back again, and the record is offered once more.
+    QTest::mouseClick(Button(*w, "btn_Backward"), Qt::LeftButton);
+    QTest::mouseClick(Button(*w, "btn_Backward"), Qt::LeftButton);
+    QTest::mouseClick(Button(*w, "btn_Backward"), Qt::LeftButton);
+    QCOMPARE(app.state().board.MoveNumber, 3);
+    QVERIFY(w->ForwardVisible());
+    Play(*w, {{43, 4}});
+    QCOMPARE(app.state().history.BranchMove, 3);
+    QVERIFY(!w->ForwardVisible());
+    QTest::mouseClick(Button(*w, "btn_Backward"), Qt::LeftButton);
+    QVERIFY(w->ForwardVisible());
+    StepForward(*w);
+    StepForward(*w);
+    StepForward(*w);
+    QCOMPARE(app.state().history.BranchMove, 0);
+    QVERIFY(std::equal(end.begin(), end.end(), app.state().board.Board));
+}
+
+void RecordCommandsTest::a_bad_record_leaves_the_game_exactly_as_it_was() {
+    OrbelApp app;
+    MainWindow* w = app.ReopenMainWindow(9);
+    Play(*w, {{32, 2}, {40, 6}});
+    const GameState before = app.state();
+    const bool backward = w->BackwardVisible();
+    const bool forward = w->ForwardVisible();
+    WriteFile(Path("bad.rec"), " 9 \r\n-1 \r\n 2 \r\n 32  41 \r\n");  // one move short
+
+    SeenBox box;
+    AnswerNextBox(QMessageBox::Ok, &box);
+    QVERIFY(!app.records().LoadGameRecord(Path("bad.rec")));
+    QVERIFY(box.seen);
+    QCOMPARE(box.title, QStringLiteral("テキストエディタ"));
+    const QString failure = QStringLiteral("エラーが発生しました。もう一度実行してください。");
+    QVERIFY(box.text.startsWith(failure));
+    QCOMPARE(box.text.mid(failure.size()), QStringLiteral("9"));  // the file ends too early
+    QCOMPARE(app.mainWindow(), w);
+    QVERIFY(w->isVisible());
+    QVERIFY(std::equal(before.board.Board, before.board.Board + kBoardEntries,
+                       app.state().board.Board));
+    QCOMPARE(app.state().board.MoveNumber, before.board.MoveNumber);
+    QCOMPARE(app.state().board.BoardSize, before.board.BoardSize);
+    QCOMPARE(app.state().history.RecordCount, before.history.RecordCount);
+    QCOMPARE(app.state().ComputerSideChoice, before.ComputerSideChoice);
+    QCOMPARE(w->BackwardVisible(), backward);
+    QCOMPARE(w->ForwardVisible(), forward);
+
+    AnswerNextBox(QMessageBox::Ok, &box);
+    QVERIFY(!app.records().LoadGameRecord(Path("missing.rec")));
+    QCOMPARE(box.text.mid(failure.size()), QStringLiteral("1"));  // cannot be read
+}
+
+void RecordCommandsTest::the_menu_items_go_through_the_file_dialog() {
+    OrbelApp app;
+    MainWindow* w = app.ReopenMainWindow(7);
+    Play(*w, {{18, 2}});
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+
+    // Save: a new name typed into the box.
+    QString caption;
+    WhenModalShows([&caption](QWidget* modal) {
+        caption = modal->windowTitle();
+        modal->findChild<QLineEdit*>("txtOpenSave")->setText("typed.rec");
+        modal->findChild<QPushButton*>("cmdOpenSave(0)")->click();
+    });
+    w->findChild<QAction*>("mnuFileItem_2")->trigger();
+    QCOMPARE(caption, QStringLiteral("新規保存"));
+    QCOMPARE(Contents(Path("typed.rec")), QByteArray(" 7 \r\n-1 \r\n 1 \r\n 18  25 \r\n"));
+
+    // Load, cancelled: nothing changes.
+    WhenModalShows([&caption](QWidget* modal) {
+        caption = modal->windowTitle();
+        modal->findChild<QPushButton*>("cmdOpenSave(1)")->click();
+    });
+    w->findChild<QAction*>("mnuFileItem_1")->trigger();
+    QCOMPARE(caption, QStringLiteral("開く"));
+    QCOMPARE(app.mainWindow(), w);
+    QCOMPARE(app.state().board.MoveNumber, 2);
+
+    // Load, the saved file named: the game reopens with Forward offered.
+    WhenModalShows([](QWidget* modal) {
+        modal->findChild<QLineEdit*>("txtOpenSave")->setText("typed.rec");
+        modal->findChild<QPushButton*>("cmdOpenSave(0)")->click();
+    });
+    w->findChild<QAction*>("mnuFileItem_1")->trigger();
+    QVERIFY(app.mainWindow() != w);
+    QCOMPARE(app.state().history.RecordCount, 1);
+    QVERIFY(app.mainWindow()->ForwardVisible());
+    QDir::setCurrent(before);
+}
+
+QTEST_MAIN(RecordCommandsTest)
+#include "record_commands-test.moc"
