@@ -1,0 +1,315 @@
+#include "computer/fast_search.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cassert>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "computer/fast_table.h"
+#include "computer/fast_tree.h"
+#include "engine/move_generation.h"
+
+namespace orbel {
+
+namespace {
+
+// Positions with fewer plies below them are searched by one thread alone: sharing them
+// out costs more than it saves.
+constexpr int kSplitDepth = 3;
+
+int ThreadsWanted(int asked) {
+    if (asked > 0) return asked;
+    const unsigned hardware = std::thread::hardware_concurrency();
+    return hardware == 0 ? 1 : static_cast<int>(hardware);
+}
+
+// The root gives way only to a strictly greater value, so its alpha is the best less one:
+// a candidate equal to the best is still valued exactly.
+Tenths RootAlpha(Tenths best) {
+    return best == -kInfinity ? -kInfinity : best - 1;
+}
+
+}  // namespace
+
+// The remaining pushes of one position, shared out among the threads.
+struct SplitPoint {
+    FastBoard board;
+    int ply = 0;
+    int remaining = 0;
+    Tenths beta = kInfinity;
+    bool root = false;
+    int count = 0;
+    FastMove moves[kMaxCandidates];
+    int16_t slot[kMaxCandidates] = {};  // root candidate of each push
+    Tenths* rootValues = nullptr;
+    std::atomic<int> next{0};
+    std::atomic<Tenths> alpha{0};
+    std::atomic<bool> refuted{false};
+    std::mutex lock;
+    Tenths best = -kInfinity;
+    int16_t bestMove = 0;
+};
+
+struct FastSearch::Pool {
+    explicit Pool(const FastSearchOptions& options);
+    ~Pool();
+
+    bool RootValues(BoardState& b, SearchTables& t, SearchRun& run);
+    bool SearchLevel(int level);
+    Tenths SearchPV(FastTree& tree, int ply, int remaining, Tenths alpha, Tenths beta);
+    Tenths PVChild(FastTree& tree, int ply, const FastMove& m, int remaining, Tenths alpha,
+                   Tenths beta);
+    void Split(FastTree& tree, int ply, int remaining, int from, int count, const FastMove* moves,
+               const int* slots, Tenths alpha, Tenths beta, Tenths& best, int16_t& bestMove);
+    void Work(FastTree& tree, SplitPoint& sp);
+    void Help(int id);
+
+    FastTable table;
+    bool deepening;
+    std::vector<std::unique_ptr<FastTree>> trees;  // trees[0] is the caller's
+    std::vector<std::thread> helpers;
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable idle;
+    uint64_t serial = 0;
+    bool open = false;
+    bool quit = false;
+    int busy = 0;
+    SplitPoint split;
+
+    // The root candidates of the current search, in row order, and the order to try them.
+    int rootCount = 0;
+    FastMove rootMoves[kMaxCandidates];
+    Tenths values[kMaxCandidates] = {};
+    int order[kMaxCandidates] = {};
+    FastMove ordered[kMaxCandidates];
+};
+
+FastSearch::Pool::Pool(const FastSearchOptions& options)
+    : table(options.tableMegabytes), deepening(options.deepening) {
+    const int threads = ThreadsWanted(options.threads);
+    for (int i = 0; i < threads; ++i) trees.push_back(std::make_unique<FastTree>(table));
+    for (int i = 1; i < threads; ++i) helpers.emplace_back([this, i] { Help(i); });
+}
+
+FastSearch::Pool::~Pool() {
+    {
+        std::lock_guard<std::mutex> g(mutex);
+        quit = true;
+    }
+    wake.notify_all();
+    for (std::thread& h : helpers) h.join();
+}
+
+void FastSearch::Pool::Help(int id) {
+    uint64_t seen = 0;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> g(mutex);
+            wake.wait(g, [&] { return quit || (open && serial != seen); });
+            if (quit) return;
+            seen = serial;
+            ++busy;
+        }
+        FastTree& tree = *trees[id];
+        tree.Board(split.ply) = split.board;
+        tree.ClearAbort();
+        Work(tree, split);
+        {
+            std::lock_guard<std::mutex> g(mutex);
+            if (--busy == 0) idle.notify_all();
+        }
+    }
+}
+
+void FastSearch::Pool::Work(FastTree& tree, SplitPoint& sp) {
+    tree.WatchAlso(&sp.refuted);
+    while (!sp.refuted.load(std::memory_order_relaxed)) {
+        const int i = sp.next.fetch_add(1);
+        if (i >= sp.count) break;
+        const FastMove& m = sp.moves[i];
+        const Tenths v =
+            tree.Child(sp.ply, m, sp.remaining, sp.alpha.load(std::memory_order_relaxed), sp.beta);
+        if (tree.Aborted()) break;
+        std::lock_guard<std::mutex> g(sp.lock);
+        if (sp.rootValues) sp.rootValues[sp.slot[i]] = v;
+        if (v > sp.best) {
+            sp.best = v;
+            sp.bestMove = m.code;
+        }
+        const Tenths raised = sp.root ? RootAlpha(v) : v;
+        if (raised > sp.alpha.load(std::memory_order_relaxed))
+            sp.alpha.store(raised, std::memory_order_relaxed);
+        if (v >= sp.beta) sp.refuted.store(true);
+    }
+    tree.WatchAlso(nullptr);
+}
+
+void FastSearch::Pool::Split(FastTree& tree, int ply, int remaining, int from, int count,
+                             const FastMove* moves, const int* slots, Tenths alpha, Tenths beta,
+                             Tenths& best, int16_t& bestMove) {
+    SplitPoint& sp = split;
+    sp.board = tree.Board(ply);
+    sp.ply = ply;
+    sp.remaining = remaining;
+    sp.beta = beta;
+    sp.root = slots != nullptr;
+    sp.count = count - from;
+    std::copy(moves + from, moves + count, sp.moves);
+    if (slots)
+        for (int k = from; k < count; ++k) sp.slot[k - from] = static_cast<int16_t>(slots[k]);
+    sp.rootValues = slots ? values : nullptr;
+    sp.next.store(0);
+    sp.alpha.store(alpha);
+    sp.refuted.store(false);
+    sp.best = best;
+    sp.bestMove = bestMove;
+    {
+        std::lock_guard<std::mutex> g(mutex);
+        open = true;
+        ++serial;
+    }
+    wake.notify_all();
+    Work(tree, sp);
+    {
+        std::unique_lock<std::mutex> g(mutex);
+        open = false;
+        idle.wait(g, [&] { return busy == 0; });
+    }
+    // A refutation found by another thread is no reason to stop this one.
+    if (tree.Aborted() && !tree.Stopping()) tree.ClearAbort();
+    best = sp.best;
+    bestMove = sp.bestMove;
+}
+
+Tenths FastSearch::Pool::PVChild(FastTree& tree, int ply, const FastMove& m, int remaining,
+                                 Tenths alpha, Tenths beta) {
+    const Tenths s = m.score;
+    tree.Board(ply + 1) = tree.Board(ply);
+    tree.Board(ply + 1).Make(m);
+    return s - SearchPV(tree, ply + 1, remaining - 1, s - beta, s - alpha);
+}
+
+// The first push of each position on the leftmost path is searched first, by this thread;
+// the others are then shared out with the bound it gave.
+Tenths FastSearch::Pool::SearchPV(FastTree& tree, int ply, int remaining, Tenths alpha,
+                                  Tenths beta) {
+    if (remaining < kSplitDepth || helpers.empty()) return tree.Search(ply, remaining, alpha, beta);
+    if (tree.CheckStop()) return 0;
+    if (beta <= kNoScore) return kNoScore;
+
+    const uint64_t key = tree.Board(ply).Key();
+    const TableHit hit = tree.Table().Probe(key, remaining);
+    if (hit.Settles(alpha, beta)) return hit.value;
+
+    const int count = tree.Expand(ply);
+    if (count < 0) return kOwnLineValue;
+    if (count == 0) return kNoScore;
+    tree.PutFirst(ply, count, hit.move);
+    const FastMove* list = tree.Moves(ply);
+
+    const Tenths alphaAtStart = alpha;
+    alpha = std::max(alpha, kNoScore);
+    Tenths best = std::max(kNoScore, PVChild(tree, ply, list[0], remaining, alpha, beta));
+    if (tree.Aborted()) return 0;
+    int16_t bestMove = list[0].code;
+    alpha = std::max(alpha, best);
+    if (best < beta && count > 1) {
+        Split(tree, ply, remaining, 1, count, list, nullptr, alpha, beta, best, bestMove);
+        if (tree.Aborted()) return 0;
+    }
+
+    const Bound bound = best <= alphaAtStart ? Bound::Upper
+                        : best >= beta       ? Bound::Lower
+                                             : Bound::Exact;
+    tree.Table().Store(key, remaining, best, bound, bestMove);
+    return best;
+}
+
+// Values every root candidate at this level, the order's first one first.
+bool FastSearch::Pool::SearchLevel(int level) {
+    FastTree& tree = *trees[0];
+    const int remaining = level - 1;
+    for (int k = 0; k < rootCount; ++k) ordered[k] = rootMoves[order[k]];
+
+    Tenths best = PVChild(tree, 0, ordered[0], remaining, -kInfinity, kInfinity);
+    if (tree.Aborted()) return false;
+    values[order[0]] = best;
+
+    if (!helpers.empty() && remaining >= kSplitDepth) {
+        int16_t bestMove = ordered[0].code;
+        Split(tree, 0, remaining, 1, rootCount, ordered, order, RootAlpha(best), kInfinity, best,
+              bestMove);
+        return !tree.Aborted();
+    }
+    for (int k = 1; k < rootCount; ++k) {
+        const Tenths v = tree.Child(0, ordered[k], remaining, RootAlpha(best), kInfinity);
+        if (tree.Aborted()) return false;
+        values[order[k]] = v;
+        best = std::max(best, v);
+    }
+    return true;
+}
+
+bool FastSearch::Pool::RootValues(BoardState& b, SearchTables& t, SearchRun& run) {
+    // The root candidates exactly as the step-by-step search lists them.
+    t.SearchDepth = 1;
+    GenerateMoves(b, t.Column(1));
+    run.nodes += static_cast<uint64_t>(t.SearchCount[1]);
+    SortCandidates(t.Column(1));
+    rootCount = t.SearchCount[1];
+    if (run.level <= 1 || rootCount == 0 || t.SearchScores[1][1] > Whole(9999))
+        return !run.Stopped();
+
+    FastTree& tree = *trees[0];
+    FastBoard& root = tree.Board(0);
+    root.Load(b);
+    for (int i = 0; i < rootCount; ++i) {
+        FastMove& m = rootMoves[i];
+        [[maybe_unused]] const bool legal = root.MoveFromCode(t.SearchMoves[1][i + 1], m);
+        assert(legal);
+        root.Score(m);
+        assert(Whole(m.score) == t.SearchScores[1][i + 1]);
+        order[i] = i;
+    }
+    for (auto& other : trees) other->Begin(run.stop);
+    table.NextSearch();
+
+    bool finished = true;
+    for (int level = deepening ? 2 : run.level; level <= run.level && finished; ++level) {
+        finished = SearchLevel(level);
+        // The next level tries the best candidates of this one first.
+        for (int i = 1; i < rootCount; ++i) {
+            const int moving = order[i];
+            int j = i;
+            for (; j > 0 && values[order[j - 1]] < values[moving]; --j) order[j] = order[j - 1];
+            order[j] = moving;
+        }
+    }
+    for (auto& other : trees) run.nodes += other->Nodes();
+    if (!finished || run.Stopped()) return false;
+    for (int i = 0; i < rootCount; ++i) t.SearchScores[1][i + 1] = values[i];
+    return true;
+}
+
+FastSearch::FastSearch(const FastSearchOptions& options) : pool_(std::make_unique<Pool>(options)) {}
+
+FastSearch::~FastSearch() = default;
+
+bool FastSearch::RootValues(BoardState& b, SearchTables& t, SearchRun& run) {
+    return pool_->RootValues(b, t, run);
+}
+
+int FastSearch::Threads() const {
+    return static_cast<int>(pool_->trees.size());
+}
+
+void FastSearch::ClearTable() {
+    pool_->table.Clear();
+}
+
+}  // namespace orbel

@@ -1,0 +1,177 @@
+#include "computer/fast_tree.h"
+
+#include <algorithm>
+
+namespace orbel {
+
+namespace {
+
+// Positions this close to the leaves are cheaper to search again than to look up.
+constexpr int kTableDepth = 1;
+
+}  // namespace
+
+void FastTree::Begin(const std::atomic<bool>* stop) {
+    stop_ = stop;
+    alsoStop_ = nullptr;
+    aborted_ = false;
+    nodes_ = 0;
+}
+
+void FastTree::RememberKiller(int ply, int16_t code) {
+    if (killers_[ply][0] == code) return;
+    killers_[ply][1] = killers_[ply][0];
+    killers_[ply][0] = code;
+}
+
+// The leaf's value is ten times its best static score; a reply that reaches beta settles it.
+Tenths FastTree::Leaf(int ply, Tenths beta) {
+    const FastBoard& board = boards_[ply];
+    Tenths best = kNoScore;
+    for (int16_t code : killers_[ply]) {
+        FastMove m;
+        if (code == 0 || !board.MoveFromCode(code, m)) continue;
+        board.Score(m);
+        ++nodes_;
+        best = std::max(best, Whole(m.score));
+        if (best >= beta || m.score == kLineScore) return best;
+    }
+    board.ForEachPush([&](const FastMove& m) {
+        ++nodes_;
+        if (Whole(m.score) <= best) return true;
+        best = Whole(m.score);
+        if (best >= beta) {
+            RememberKiller(ply, m.code);
+            return false;
+        }
+        return m.score != kLineScore;
+    });
+    return best;
+}
+
+int FastTree::Expand(int ply) {
+    const FastBoard& board = boards_[ply];
+    FastMove* list = moves_[ply];
+    int count = 0;
+    const bool complete = board.ForEachPush([&](const FastMove& m) {
+        list[count++] = m;
+        return m.score != kLineScore;
+    });
+    nodes_ += static_cast<uint64_t>(count);
+    if (!complete) {
+        list[0] = list[count - 1];
+        return -1;
+    }
+    // Highest static score first; insertion keeps equal scores in generation order and
+    // allocates nothing.
+    for (int i = 1; i < count; ++i) {
+        const FastMove m = list[i];
+        int j = i;
+        for (; j > 0 && list[j - 1].score < m.score; --j) list[j] = list[j - 1];
+        list[j] = m;
+    }
+    return count;
+}
+
+void FastTree::PutFirst(int ply, int count, int16_t code) {
+    FastMove* list = moves_[ply];
+    const FastMove* found =
+        std::find_if(list, list + count, [code](const FastMove& m) { return m.code == code; });
+    if (found != list + count) std::rotate(list, list + (found - list), list + (found - list) + 1);
+}
+
+Tenths FastTree::Child(int ply, const FastMove& m, int remaining, Tenths alpha, Tenths beta) {
+    // A static score S in whole units is S / 10 of the reply's tenths.
+    const Tenths s = m.score;
+    boards_[ply + 1] = boards_[ply];
+    boards_[ply + 1].Make(m);
+    return s - Search(ply + 1, remaining - 1, s - beta, s - alpha);
+}
+
+Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
+    if (remaining == 0) return Leaf(ply, beta);
+    if (CheckStop()) return 0;
+    if (beta <= kNoScore) return kNoScore;
+    const FastBoard& board = boards_[ply];
+
+    // Step 1. A stored bound may settle the position outright.
+    const uint64_t key = board.Key();
+    int16_t tableMove = 0;
+    if (remaining >= kTableDepth) {
+        const TableHit hit = table_.Probe(key, remaining);
+        if (hit.Settles(alpha, beta)) return hit.value;
+        tableMove = hit.move;
+    }
+
+    const Tenths alphaAtStart = alpha;
+    // Like every best, this one starts at kNoScore and only rises: a position is never
+    // worth less.
+    Tenths best = kNoScore;
+    alpha = std::max(alpha, best);
+    int16_t bestMove = 0;
+
+    // Step 2. A push that completed the mover's line in a sibling often does so here.
+    FastMove hint;
+    if (winner_[ply] != 0 && board.MoveFromCode(winner_[ply], hint)) {
+        board.Score(hint);
+        ++nodes_;
+        if (hint.score == kLineScore) return kOwnLineValue;
+    }
+
+    // Step 3. The table's move, scored alone, often settles the position before the other
+    // pushes are generated. A line of the mover's own among those could only bring its
+    // value to kOwnLineValue, so a cut below that holds.
+    int16_t tried = 0;
+    if (tableMove != 0 && board.MoveFromCode(tableMove, hint)) {
+        board.Score(hint);
+        ++nodes_;
+        if (hint.score == kLineScore) return kOwnLineValue;
+        tried = tableMove;
+        const Tenths v = Child(ply, hint, remaining, alpha, beta);
+        if (aborted_) return 0;
+        if (v > best) {
+            best = v;
+            bestMove = tableMove;
+            alpha = std::max(alpha, v);
+        }
+        if (best >= beta && beta <= kOwnLineValue) {
+            best = std::min(best, kOwnLineValue);
+            table_.Store(key, remaining, best, Bound::Lower, bestMove);
+            return best;
+        }
+    }
+
+    // Step 4. Every push, best first; a line of the mover's own or no push ends it here.
+    const int count = Expand(ply);
+    if (count < 0) {
+        winner_[ply] = moves_[ply][0].code;
+        return kOwnLineValue;
+    }
+    if (count == 0) return kNoScore;
+
+    // Step 5. Value the others until one reaches beta.
+    for (int i = 0; i < count && best < beta; ++i) {
+        const FastMove& m = moves_[ply][i];
+        if (m.code == tried) continue;
+        const Tenths v = Child(ply, m, remaining, alpha, beta);
+        if (aborted_ || (remaining == 1 && CheckStop())) return 0;
+        if (v <= best) continue;
+        best = v;
+        bestMove = m.code;
+        if (v > alpha) alpha = v;
+        if (v >= beta) {
+            RememberKiller(ply, m.code);
+            break;
+        }
+    }
+
+    if (remaining >= kTableDepth) {
+        const Bound bound = best <= alphaAtStart ? Bound::Upper
+                            : best >= beta       ? Bound::Lower
+                                                 : Bound::Exact;
+        table_.Store(key, remaining, best, bound, bestMove);
+    }
+    return best;
+}
+
+}  // namespace orbel
