@@ -132,8 +132,8 @@ void FastSearch::Pool::Work(FastTree& tree, SplitPoint& sp) {
         const int i = sp.next.fetch_add(1);
         if (i >= sp.count) break;
         const FastMove& m = sp.moves[i];
-        const Tenths v =
-            tree.Child(sp.ply, m, sp.remaining, sp.alpha.load(std::memory_order_relaxed), sp.beta);
+        const Tenths v = tree.LaterChild(sp.ply, m, sp.remaining,
+                                         sp.alpha.load(std::memory_order_relaxed), sp.beta);
         if (tree.Aborted()) break;
         std::lock_guard<std::mutex> g(sp.lock);
         if (sp.rootValues) sp.rootValues[sp.slot[i]] = v;
@@ -247,7 +247,7 @@ bool FastSearch::Pool::SearchLevel(int level) {
         return !tree.Aborted();
     }
     for (int k = 1; k < rootCount; ++k) {
-        const Tenths v = tree.Child(0, ordered[k], remaining, RootAlpha(best), kInfinity);
+        const Tenths v = tree.LaterChild(0, ordered[k], remaining, RootAlpha(best), kInfinity);
         if (tree.Aborted()) return false;
         values[order[k]] = v;
         best = std::max(best, v);

@@ -88,6 +88,14 @@ Tenths FastTree::Child(int ply, const FastMove& m, int remaining, Tenths alpha, 
     return s - Search(ply + 1, remaining - 1, s - beta, s - alpha);
 }
 
+Tenths FastTree::LaterChild(int ply, const FastMove& m, int remaining, Tenths alpha, Tenths beta) {
+    if (beta - alpha <= 1) return Child(ply, m, remaining, alpha, beta);
+    // Tested first only against the best so far; searched in full when it beats it.
+    const Tenths v = Child(ply, m, remaining, alpha, alpha + 1);
+    if (aborted_ || v <= alpha || v >= beta) return v;
+    return Child(ply, m, remaining, alpha, beta);
+}
+
 Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
     if (remaining == 0) return Leaf(ply, beta);
     if (CheckStop()) return 0;
@@ -153,7 +161,8 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
     for (int i = 0; i < count && best < beta; ++i) {
         const FastMove& m = moves_[ply][i];
         if (m.code == tried) continue;
-        const Tenths v = Child(ply, m, remaining, alpha, beta);
+        const Tenths v = best == kNoScore ? Child(ply, m, remaining, alpha, beta)
+                                          : LaterChild(ply, m, remaining, alpha, beta);
         if (aborted_ || (remaining == 1 && CheckStop())) return 0;
         if (v <= best) continue;
         best = v;

@@ -41,6 +41,9 @@ class FastTree {
 
     // Makes m (a push of the position at ply), values it from below and takes it back.
     Tenths Child(int ply, const FastMove& m, int remaining, Tenths alpha, Tenths beta);
+    // The same for a push after the first: a null window first, the full one only when
+    // the push turns out better than alpha.
+    Tenths LaterChild(int ply, const FastMove& m, int remaining, Tenths alpha, Tenths beta);
 
     // A further flag that ends the current work early, e.g. when a shared node is refuted.
     void WatchAlso(const std::atomic<bool>* flag) { alsoStop_ = flag; }
