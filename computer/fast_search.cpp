@@ -210,6 +210,7 @@ Tenths FastSearch::Pool::SearchPV(FastTree& tree, int ply, int remaining, Tenths
     if (count < 0) return kOwnLineValue;
     if (count == 0) return kNoScore;
     tree.PutFirst(ply, count, hit.move);
+    tree.SortFrom(ply, 1, count);
     const FastMove* list = tree.Moves(ply);
 
     const Tenths alphaAtStart = alpha;
@@ -280,7 +281,8 @@ bool FastSearch::Pool::RootValues(BoardState& b, SearchTables& t, SearchRun& run
     table.NextSearch();
 
     bool finished = true;
-    for (int level = deepening ? 2 : run.level; level <= run.level && finished; ++level) {
+    for (int level = deepening ? 2 + run.level % 2 : run.level; level <= run.level && finished;
+         level += 2) {
         finished = SearchLevel(level);
         // The next level tries the best candidates of this one first.
         for (int i = 1; i < rootCount; ++i) {

@@ -62,15 +62,30 @@ int FastTree::Expand(int ply) {
         list[0] = list[count - 1];
         return -1;
     }
-    // Highest static score first; insertion keeps equal scores in generation order and
-    // allocates nothing.
-    for (int i = 1; i < count; ++i) {
+    // The highest static score first; the others are picked in turn only as needed.
+    int top = 0;
+    for (int i = 1; i < count; ++i)
+        if (list[i].score > list[top].score) top = i;
+    std::swap(list[0], list[top]);
+    return count;
+}
+
+void FastTree::PickNext(int ply, int i, int count) {
+    FastMove* list = moves_[ply];
+    int top = i;
+    for (int j = i + 1; j < count; ++j)
+        if (list[j].score > list[top].score) top = j;
+    std::swap(list[i], list[top]);
+}
+
+void FastTree::SortFrom(int ply, int from, int count) {
+    FastMove* list = moves_[ply];
+    for (int i = from + 1; i < count; ++i) {
         const FastMove m = list[i];
         int j = i;
-        for (; j > 0 && list[j - 1].score < m.score; --j) list[j] = list[j - 1];
+        for (; j > from && list[j - 1].score < m.score; --j) list[j] = list[j - 1];
         list[j] = m;
     }
-    return count;
 }
 
 void FastTree::PutFirst(int ply, int count, int16_t code) {
@@ -159,6 +174,7 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
 
     // Step 5. Value the others until one reaches beta.
     for (int i = 0; i < count && best < beta; ++i) {
+        if (i > 0) PickNext(ply, i, count);
         const FastMove& m = moves_[ply][i];
         if (m.code == tried) continue;
         const Tenths v = best == kNoScore ? Child(ply, m, remaining, alpha, beta)

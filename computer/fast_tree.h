@@ -32,9 +32,12 @@ class FastTree {
     // bound, anything between is exact. remaining counts the plies still to look below.
     Tenths Search(int ply, int remaining, Tenths alpha, Tenths beta);
 
-    // Generates and scores the pushes of the position at ply, best first. Returns their
+    // Generates and scores the pushes of the position at ply, the best first. Returns their
     // count, or -1 when one completes the mover's own line (that one is then first).
     int Expand(int ply);
+    // Brings the best of entries i.. to entry i; or sorts entries from.. best first.
+    void PickNext(int ply, int i, int count);
+    void SortFrom(int ply, int from, int count);
     // Moves the push with this code, if listed, to the head of the list at ply.
     void PutFirst(int ply, int count, int16_t code);
     const FastMove* Moves(int ply) const { return moves_[ply]; }
