@@ -37,6 +37,7 @@ class FastTable {
     void NextSearch() { age_ = (age_ + 1) & 7; }
 
     TableHit Probe(uint64_t key, int depth) const;
+    void Prefetch(uint64_t key) const { __builtin_prefetch(&table_[key & (buckets_ - 1)]); }
     void Store(uint64_t key, int depth, Tenths value, Bound bound, int16_t move);
 
     std::size_t Entries() const { return buckets_ * kWays; }

@@ -117,8 +117,19 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
     if (beta <= kNoScore) return kNoScore;
     const FastBoard& board = boards_[ply];
 
-    // Step 1. A stored bound may settle the position outright.
+    // Step 1. A push that completed the mover's line in a sibling often does so here;
+    // meanwhile the table's entry is on its way from memory.
     const uint64_t key = board.Key();
+    table_.Prefetch(key);
+    FastMove hint;
+    for (const int16_t code : winners_[ply]) {
+        if (code == 0 || !board.MoveFromCode(code, hint)) continue;
+        board.Score(hint);
+        ++nodes_;
+        if (hint.score == kLineScore) return kOwnLineValue;
+    }
+
+    // Step 2. A stored bound may settle the position outright.
     int16_t tableMove = 0;
     if (remaining >= kTableDepth) {
         const TableHit hit = table_.Probe(key, remaining);
@@ -132,14 +143,6 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
     Tenths best = kNoScore;
     alpha = std::max(alpha, best);
     int16_t bestMove = 0;
-
-    // Step 2. A push that completed the mover's line in a sibling often does so here.
-    FastMove hint;
-    if (winner_[ply] != 0 && board.MoveFromCode(winner_[ply], hint)) {
-        board.Score(hint);
-        ++nodes_;
-        if (hint.score == kLineScore) return kOwnLineValue;
-    }
 
     // Step 3. The table's move, scored alone, often settles the position before the other
     // pushes are generated. A line of the mover's own among those could only bring its
@@ -167,7 +170,8 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
     // Step 4. Every push, best first; a line of the mover's own or no push ends it here.
     const int count = Expand(ply);
     if (count < 0) {
-        winner_[ply] = moves_[ply][0].code;
+        winners_[ply][1] = winners_[ply][0];
+        winners_[ply][0] = moves_[ply][0].code;
         return kOwnLineValue;
     }
     if (count == 0) return kNoScore;

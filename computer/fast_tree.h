@@ -77,7 +77,7 @@ class FastTree {
     uint64_t nodes_ = 0;
     FastMove moves_[kFastPlies][kMaxCandidates];
     int16_t killers_[kFastPlies][2] = {};
-    int16_t winner_[kFastPlies] = {};  // the last push seen to complete its mover's line
+    int16_t winners_[kFastPlies][2] = {};  // the last pushes seen to complete their mover's line
 };
 
 }  // namespace orbel
