@@ -17,7 +17,7 @@ class OrbelApp final : public QObject {
     Q_OBJECT
 
 public:
-    explicit OrbelApp(SearchFunction search = SearchRootValues, QObject* parent = nullptr);
+    explicit OrbelApp(SearchFunction search = PlaySearch, QObject* parent = nullptr);
     ~OrbelApp() override;
 
     // Opens the board-size window, the program's first.

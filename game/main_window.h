@@ -22,7 +22,7 @@ class MainWindow final : public QMainWindow, public GameView {
 
 public:
     // `state` outlives the window; `search` is the computer's look-ahead.
-    explicit MainWindow(GameState& state, SearchFunction search = SearchRootValues,
+    explicit MainWindow(GameState& state, SearchFunction search = PlaySearch,
                         QWidget* parent = nullptr);
     ~MainWindow() override;
 

@@ -9,19 +9,21 @@
 #include <mutex>
 #include <thread>
 
+#include "computer/play_search.h"
 #include "computer/search.h"
 #include "game/computer_player.h"
 
 namespace orbel {
 
-// Any search that leaves the same root values as SearchRootValues may stand in for it.
+// Any search that leaves the same root values as SearchRootValues may stand in for it;
+// the game plays with the fast one.
 using SearchFunction = bool (*)(BoardState&, SearchTables&, SearchRun&);
 
 // One worker thread for the player's whole life, searching its own copy of the position in
 // its own tables, so a computer move allocates nothing.
 class QtComputerPlayer final : public ComputerPlayer {
 public:
-    explicit QtComputerPlayer(SearchFunction search = SearchRootValues);
+    explicit QtComputerPlayer(SearchFunction search = PlaySearch);
     ~QtComputerPlayer() override;
     QtComputerPlayer(const QtComputerPlayer&) = delete;
     QtComputerPlayer& operator=(const QtComputerPlayer&) = delete;

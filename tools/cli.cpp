@@ -18,6 +18,7 @@ constexpr std::string_view kUsage =
     "usage: orbelfive-cli analyse [--level L] RECORD_FILE | bench [--level L] [--reference] "
     "[--threads T]";
 constexpr int kMostThreads = 256;
+constexpr int kReferenceAlwaysUpTo = 4;
 
 std::optional<int> WholeNumber(std::string_view text, int lowest, int highest) {
     int value = 0;
@@ -61,8 +62,10 @@ int BadInput(std::ostream& err, std::string_view message) {
     return kCliBadInput;
 }
 
-int Analyse(Arguments args, std::ostream& out, std::ostream& err, SearchOptions options) {
+int Analyse(Arguments args, std::ostream& out, std::ostream& err, const SearchMaker& make) {
+    SearchOptions options;
     options.level = 1;
+    options.threads = 0;
     std::string file;
     std::string problem;
     while (!args.Done() && problem.empty()) {
@@ -78,6 +81,7 @@ int Analyse(Arguments args, std::ostream& out, std::ostream& err, SearchOptions 
     }
     if (!problem.empty()) return BadInput(err, problem);
     if (file.empty()) return BadInput(err, "analyse: missing the record file");
+    options.search = make(options.threads);
 
     auto record = std::make_unique<GameRecord>();
     RecordStatus status = ReadRecordFile(file, *record);
@@ -92,7 +96,8 @@ int Analyse(Arguments args, std::ostream& out, std::ostream& err, SearchOptions 
     return kCliDone;
 }
 
-int Bench(Arguments args, std::ostream& out, std::ostream& err, SearchOptions options) {
+int Bench(Arguments args, std::ostream& out, std::ostream& err, const SearchMaker& make) {
+    SearchOptions options;
     options.level = kBenchLevel;
     bool reference = false;
     std::string problem;
@@ -108,6 +113,9 @@ int Bench(Arguments args, std::ostream& out, std::ostream& err, SearchOptions op
             problem = "bench: unknown argument '" + std::string(word) + "'";
     }
     if (!problem.empty()) return BadInput(err, problem);
+    options.search = make(options.threads);
+    // Up to level 4 the step-by-step search takes well under a second, so it always runs.
+    reference = reference || options.level <= kReferenceAlwaysUpTo;
     const BenchSummary summary = RunBench(BenchPositions(), options, reference, out);
     const bool fault =
         summary.refusedPosition || (reference && summary.signature != summary.referenceSignature);
@@ -117,15 +125,18 @@ int Bench(Arguments args, std::ostream& out, std::ostream& err, SearchOptions op
 }  // namespace
 
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-           const RootSearch& search) {
+           const SearchMaker& makeSearch) {
     if (args.empty()) return BadInput(err, kUsage);
-    SearchOptions options;
-    options.search = search;
     const std::string_view command = args[0];
     Arguments rest(args.subspan(1));
-    if (command == "analyse") return Analyse(rest, out, err, options);
-    if (command == "bench") return Bench(rest, out, err, options);
+    if (command == "analyse") return Analyse(rest, out, err, makeSearch);
+    if (command == "bench") return Bench(rest, out, err, makeSearch);
     return BadInput(err, "unknown command '" + std::string(command) + "'; " + std::string(kUsage));
+}
+
+int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+           const RootSearch& search) {
+    return RunCli(args, out, err, SearchMaker([search](int) { return search; }));
 }
 
 }  // namespace orbel

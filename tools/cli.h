@@ -15,7 +15,13 @@ constexpr int kCliDone = 0;
 constexpr int kCliFault = 1;
 constexpr int kCliBadInput = 2;
 
-// `args` are the words after the program's name. `search` is the search to run.
+// Makes the search to run for a thread count (0: one per hardware thread).
+using SearchMaker = std::function<RootSearch(int threads)>;
+
+// `args` are the words after the program's name.
+int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+           const SearchMaker& makeSearch);
+// The same search whatever the thread count.
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
            const RootSearch& search = SearchRootValues);
 
