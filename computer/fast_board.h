@@ -126,6 +126,8 @@ struct LineView;
 struct FastBoard {
     int n = 9;
     int side = kBlueSide;
+    // Multiplying a cell index below 290 by this and dropping 16 bits divides it by n.
+    uint32_t rowFactor = (1u << 16) / 9 + 1;
     // Scores from move 5 on count pairs; before that every score without a line is 0.
     bool pairsCount = false;
     // True only when no five of a counting colour stands anywhere on the board, so a push
@@ -370,6 +372,38 @@ inline void FastBoard::ScoreOn(const LineView& v, FastMove& m) const {
         const int blueLessRed = pairsCount ? pairs + delta : 0;
         m.score = static_cast<int16_t>(side == kBlueSide ? blueLessRed : -blueLessRed);
     }
+}
+
+inline bool FastBoard::MoveFromCode(int code, FastMove& m) const {
+    const int cell = code / 5 - 1;
+    if (cell < 0 || cell >= n * n) return false;
+    const int row = static_cast<int>((static_cast<uint32_t>(cell) * rowFactor) >> 16);
+    const int column = cell - row * n;
+    const int half = code % 5;
+    const bool alongRow = half == 2 || half == 3;
+    const int axis = alongRow ? kAlongRow : kAlongColumn;
+    const int line = alongRow ? row : column;
+    const int placement = alongRow ? column : row;
+    const bool forward = half == 3 || half == 1;
+    if (line < 1 || line > n - 2) return false;
+    const uint32_t occupied = lines[axis][kBlueSide][line] | lines[axis][kRedSide][line];
+    if ((occupied >> placement) & 1) return false;
+    const int target = forward ? placement + 1 : placement - 1;
+    if (target < 1 || target > n - 2 || !((occupied >> target) & 1)) return false;
+    int first = target;
+    int last = target;
+    if (forward)
+        last = target + fast::OnesUp(occupied, target) - 1;
+    else
+        first = target - fast::OnesDown(occupied, target) + 1;
+    if (forward ? last >= n - 2 : first <= 1) return false;
+    m.code = static_cast<int16_t>(code);
+    m.axis = static_cast<uint8_t>(axis);
+    m.line = static_cast<uint8_t>(line);
+    m.first = static_cast<uint8_t>(first);
+    m.last = static_cast<uint8_t>(last);
+    m.forward = forward;
+    return true;
 }
 
 template <typename Mask>
