@@ -20,6 +20,15 @@ namespace {
 // out costs more than it saves.
 constexpr int kSplitDepth = 3;
 
+// A pause while spinning, kind to the other hardware thread of the core.
+void Relax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
 int ThreadsWanted(int asked) {
     if (asked > 0) return asked;
     const unsigned hardware = std::thread::hardware_concurrency();
@@ -66,19 +75,21 @@ struct FastSearch::Pool {
                const int* slots, Tenths alpha, Tenths beta, Tenths& best, int16_t& bestMove);
     void Work(FastTree& tree, SplitPoint& sp);
     void Help(int id);
+    void Searching(bool on);
 
     FastTable table;
     bool deepening;
     std::vector<std::unique_ptr<FastTree>> trees;  // trees[0] is the caller's
     std::vector<std::thread> helpers;
 
+    // Helpers sleep between searches and spin during one, waiting for a split to open.
     std::mutex mutex;
     std::condition_variable wake;
-    std::condition_variable idle;
-    uint64_t serial = 0;
-    bool open = false;
-    bool quit = false;
-    int busy = 0;
+    std::atomic<bool> searching{false};
+    std::atomic<bool> quit{false};
+    std::atomic<uint64_t> serial{0};
+    std::atomic<bool> open{false};
+    std::atomic<int> busy{0};
     SplitPoint split;
 
     // The root candidates of the current search, in row order, and the order to try them.
@@ -105,24 +116,40 @@ FastSearch::Pool::~Pool() {
     for (std::thread& h : helpers) h.join();
 }
 
+void FastSearch::Pool::Searching(bool on) {
+    if (helpers.empty()) return;
+    {
+        std::lock_guard<std::mutex> g(mutex);
+        searching.store(on);
+    }
+    wake.notify_all();
+}
+
 void FastSearch::Pool::Help(int id) {
     uint64_t seen = 0;
     for (;;) {
-        {
-            std::unique_lock<std::mutex> g(mutex);
-            wake.wait(g, [&] { return quit || (open && serial != seen); });
-            if (quit) return;
-            seen = serial;
-            ++busy;
+        // Join the open split unless already done with it. Joining counts as busy first
+        // and checks again, so the caller never reuses a split a helper still reads.
+        const uint64_t now = serial.load();
+        if (now != seen && open.load()) {
+            busy.fetch_add(1);
+            if (open.load() && serial.load() == now) {
+                seen = now;
+                FastTree& tree = *trees[id];
+                tree.Board(split.ply) = split.board;
+                tree.ClearAbort();
+                Work(tree, split);
+            }
+            busy.fetch_sub(1);
+            continue;
         }
-        FastTree& tree = *trees[id];
-        tree.Board(split.ply) = split.board;
-        tree.ClearAbort();
-        Work(tree, split);
-        {
-            std::lock_guard<std::mutex> g(mutex);
-            if (--busy == 0) idle.notify_all();
+        if (quit.load()) return;
+        if (searching.load()) {
+            Relax();
+            continue;
         }
+        std::unique_lock<std::mutex> g(mutex);
+        wake.wait(g, [&] { return quit.load() || searching.load(); });
     }
 }
 
@@ -168,18 +195,11 @@ void FastSearch::Pool::Split(FastTree& tree, int ply, int remaining, int from, i
     sp.refuted.store(false);
     sp.best = best;
     sp.bestMove = bestMove;
-    {
-        std::lock_guard<std::mutex> g(mutex);
-        open = true;
-        ++serial;
-    }
-    wake.notify_all();
+    serial.fetch_add(1);
+    open.store(true);
     Work(tree, sp);
-    {
-        std::unique_lock<std::mutex> g(mutex);
-        open = false;
-        idle.wait(g, [&] { return busy == 0; });
-    }
+    open.store(false);
+    while (busy.load() != 0) Relax();
     // A refutation found by another thread is no reason to stop this one.
     if (tree.Aborted() && !tree.Stopping()) tree.ClearAbort();
     best = sp.best;
@@ -279,6 +299,7 @@ bool FastSearch::Pool::RootValues(BoardState& b, SearchTables& t, SearchRun& run
     }
     for (auto& other : trees) other->Begin(run.stop);
     table.NextSearch();
+    Searching(true);
 
     bool finished = true;
     for (int level = deepening ? 2 + run.level % 2 : run.level; level <= run.level && finished;
@@ -292,6 +313,7 @@ bool FastSearch::Pool::RootValues(BoardState& b, SearchTables& t, SearchRun& run
             order[j] = moving;
         }
     }
+    Searching(false);
     for (auto& other : trees) run.nodes += other->Nodes();
     if (!finished || run.Stopped()) return false;
     for (int i = 0; i < rootCount; ++i) t.SearchScores[1][i + 1] = values[i];
