@@ -1,6 +1,7 @@
 // The position as bit masks for the fast search: one mask per row and per column for each
 // colour, and one per diagonal for Blue, the only colour whose diagonals count. A push is
-// scored from the masks without being made, and made or taken back in place.
+// scored from the masks without being made, exactly as EvaluateMove scores it after the
+// engine's trial push, and made in place on a copy of the board.
 #pragma once
 
 #include <bit>
@@ -152,13 +153,6 @@ struct FastBoard {
     // The position of b with b.SideToMove to move; pairs count when b.MoveNumber > 4.
     void Load(const BoardState& b);
 
-    int ValueAt(int row, int column) const {
-        const uint32_t bit = 1u << column;
-        return (lines[kAlongRow][kBlueSide][row] & bit)  ? Blue
-               : (lines[kAlongRow][kRedSide][row] & bit) ? Red
-                                                         : Empty;
-    }
-
     // Calls visit(FastMove&) for every legal push of the side to move, fully described and
     // scored; stops early when visit returns false.
     template <typename Visit>
@@ -167,18 +161,18 @@ struct FastBoard {
     // The legal push with this code, or false when it is not legal here.
     bool MoveFromCode(int code, FastMove& move) const;
 
-    PushedLine Push(const FastMove& m) const;
     // Fills m.score, as EvaluateMove would give it after the push, and m.pairDelta.
     void Score(FastMove& m) const;
 
-    // Makes the push in place and hands the turn over; the search keeps a copy per ply
-    // instead of taking pushes back.
+    // Makes a scored push in place and hands the turn over; the search keeps a board per
+    // ply instead of taking pushes back.
     void Make(const FastMove& m);
 
     // The key of the position with its side to move, size and pair rule.
     uint64_t Key() const { return hash; }
 
   private:
+    PushedLine Push(const FastMove& m) const;
     LineView View(int axis, int line) const;
     void ScoreOn(const LineView& v, FastMove& m) const;
     int CodeOf(int axis, int line, int placement, bool forward) const;

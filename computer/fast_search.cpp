@@ -283,8 +283,9 @@ bool FastSearch::Pool::RootValues(BoardState& b, SearchTables& t, SearchRun& run
     run.nodes += static_cast<uint64_t>(t.SearchCount[1]);
     SortCandidates(t.Column(1));
     rootCount = t.SearchCount[1];
-    if (run.level <= 1 || rootCount == 0 || t.SearchScores[1][1] > Whole(9999))
-        return !run.Stopped();
+    // The tables have rows for kDeepestLevel plies and no more.
+    const int deepest = std::min<int>(run.level, kDeepestLevel);
+    if (deepest <= 1 || rootCount == 0 || t.SearchScores[1][1] > Whole(9999)) return !run.Stopped();
 
     FastTree& tree = *trees[0];
     FastBoard& root = tree.Board(0);
@@ -302,7 +303,9 @@ bool FastSearch::Pool::RootValues(BoardState& b, SearchTables& t, SearchRun& run
     Searching(true);
 
     bool finished = true;
-    for (int level = deepening ? 2 + run.level % 2 : run.level; level <= run.level && finished;
+    // Two levels at a time: a level's values and best pushes differ most from the one just
+    // below it, where the other side has the last word.
+    for (int level = deepening ? 2 + deepest % 2 : deepest; level <= deepest && finished;
          level += 2) {
         finished = SearchLevel(level);
         // The next level tries the best candidates of this one first.

@@ -96,7 +96,7 @@ void FastTree::PutFirst(int ply, int count, int16_t code) {
 }
 
 Tenths FastTree::Child(int ply, const FastMove& m, int remaining, Tenths alpha, Tenths beta) {
-    // A static score S in whole units is S / 10 of the reply's tenths.
+    // Discounted by a tenth, a static score in whole units is the same number in tenths.
     const Tenths s = m.score;
     boards_[ply + 1] = boards_[ply];
     boards_[ply + 1].Make(m);
