@@ -20,25 +20,15 @@
 #include "records/record_file.h"
 #include "tools/analyse.h"
 #include "tools/bench_run.h"
+#include "temp_folder.h"
 
 namespace orbel {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = fs::temp_directory_path() /
-               ("orbel-cli-" + std::string(test->name()) + "-" + std::to_string(getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
+struct TempFolder : testing::TempFolder {
+    TempFolder() : testing::TempFolder("orbel-cli") {}
 
     std::string Save(const std::string& name, const GameRecord& record) const {
         const fs::path file = path / name;

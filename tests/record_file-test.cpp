@@ -14,6 +14,7 @@
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
 #include "records/replay.h"
+#include "temp_folder.h"
 
 namespace orbel {
 namespace {
@@ -21,20 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // A folder of its own under the system's temporary folder, removed afterwards.
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = fs::temp_directory_path() /
-               ("orbel-record-" + std::string(test->name()) + "-" + std::to_string(getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::permissions(path, fs::perms::owner_all, ignored);
-        fs::remove_all(path, ignored);
-    }
+struct TempFolder : testing::TempFolder {
+    TempFolder() : testing::TempFolder("orbel-record") {}
 };
 
 std::string FileText(const fs::path& file) {
