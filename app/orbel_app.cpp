@@ -53,8 +53,10 @@ MainWindow* OrbelApp::ReopenMainWindow(int boardSize) {
     connect(window, &MainWindow::changeGameSizeRequested, this, &OrbelApp::mnu_GameSize_Click);
     connect(window, &MainWindow::aboutRequested, this, &OrbelApp::mnu_About_Click);
     connect(window, &MainWindow::rulesRequested, this, &OrbelApp::mnu_Rules_Click);
-    connect(window, &MainWindow::loadGameRequested, this, [this] { records_.mnuFileItem_Click(1); });
-    connect(window, &MainWindow::saveGameRequested, this, [this] { records_.mnuFileItem_Click(2); });
+    connect(window, &MainWindow::loadGameRequested, this,
+            [this] { records_.mnuFileItem_Click(1); });
+    connect(window, &MainWindow::saveGameRequested, this,
+            [this] { records_.mnuFileItem_Click(2); });
     connect(window, &QObject::destroyed, this, &OrbelApp::CheckWindowsLeft);
     mainWindow_ = window;
     window->Form_Load();

@@ -16,7 +16,7 @@ namespace orbel {
 class OrbelApp final : public QObject {
     Q_OBJECT
 
-public:
+  public:
     explicit OrbelApp(SearchFunction search = PlaySearch, QObject* parent = nullptr);
     ~OrbelApp() override;
 
@@ -33,11 +33,11 @@ public:
     BoardSizeDialog* aboutWindow() const { return aboutWindow_; }
     RecordCommands& records() { return records_; }
 
-signals:
+  signals:
     // Sent once no window of the program is open any more.
     void noWindowLeft();
 
-private:
+  private:
     void AskBoardSize();
     void btn_GameSize_Click(int size);
     void mnu_GameSize_Click();

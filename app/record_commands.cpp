@@ -12,21 +12,27 @@ namespace orbel {
 
 namespace {
 
-std::filesystem::path PathOf(const QString& file) { return file.toStdString(); }
+std::filesystem::path PathOf(const QString& file) {
+    return file.toStdString();
+}
 
 }  // namespace
 
-QWidget* RecordCommands::Window() const { return app_.mainWindow(); }
+QWidget* RecordCommands::Window() const {
+    return app_.mainWindow();
+}
 
 void RecordCommands::mnuFileItem_Click(int index) {
     const bool load = index == 1;
-    const FileChoice choice = frmOpenSave::ChooseGameFile(
-        Window(), load ? OpenSaveMode::Open : OpenSaveMode::Save,
-        load ? QStringLiteral("*.*") : GameFileName_);
+    const FileChoice choice =
+        frmOpenSave::ChooseGameFile(Window(), load ? OpenSaveMode::Open : OpenSaveMode::Save,
+                                    load ? QStringLiteral("*.*") : GameFileName_);
     if (!choice.chosen) return;
     if (choice.byDoubleClick) GameFileName_ = choice.path;
-    if (load) LoadGameRecord(choice.path);
-    else SaveGameRecord(choice.path);
+    if (load)
+        LoadGameRecord(choice.path);
+    else
+        SaveGameRecord(choice.path);
 }
 
 bool RecordCommands::SaveGameRecord(const QString& file) {
@@ -59,10 +65,10 @@ bool RecordCommands::LoadGameRecord(const QString& file) {
 }
 
 void RecordCommands::ShowFailure(int code) const {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("テキストエディタ"),
-                    QStringLiteral("エラーが発生しました。もう一度実行してください。") +
-                        QString::number(code),
-                    QMessageBox::Ok, Window());
+    QMessageBox box(
+        QMessageBox::Warning, QStringLiteral("テキストエディタ"),
+        QStringLiteral("エラーが発生しました。もう一度実行してください。") + QString::number(code),
+        QMessageBox::Ok, Window());
     box.exec();
 }
 

@@ -10,7 +10,7 @@ namespace orbel {
 class OrbelApp;
 
 class RecordCommands {
-public:
+  public:
     explicit RecordCommands(OrbelApp& app) : app_(app) {}
 
     // 1 reads a game, 2 saves the game in hand, each through the file dialog.
@@ -24,7 +24,7 @@ public:
 
     const QString& GameFileName() const { return GameFileName_; }
 
-private:
+  private:
     QWidget* Window() const;
     void ShowFailure(int code) const;
 

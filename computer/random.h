@@ -7,14 +7,14 @@
 namespace orbel {
 
 class RandomSource {
-public:
+  public:
     explicit RandomSource(uint32_t seed = 1) : engine_(seed) {}
     void Seed(uint32_t seed) { engine_.seed(seed); }
     void SeedFromClock();
     // A whole number in 0..n-1: n times a uniform single-precision fraction, truncated.
     int RandomBelow(int n);
 
-private:
+  private:
     std::mt19937 engine_;
 };
 

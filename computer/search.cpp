@@ -10,7 +10,9 @@ namespace {
 
 constexpr Tenths kWinThreshold = Whole(9999);
 
-void SaveBoard(const BoardState& b, int16_t* save) { std::copy_n(b.Board, b.CellCount() + 1, save); }
+void SaveBoard(const BoardState& b, int16_t* save) {
+    std::copy_n(b.Board, b.CellCount() + 1, save);
+}
 void RestoreBoard(BoardState& b, const int16_t* save) {
     std::copy_n(save, b.CellCount() + 1, b.Board);
 }
@@ -100,8 +102,10 @@ int PickRootCandidate(const SearchTables& t, RandomSource& random) {
     int choice = 0;
     for (int i = 1; i <= t.SearchCount[1]; ++i) {
         const Tenths value = t.SearchScores[1][i];
-        if (choice == 0 || value > t.SearchScores[1][choice]) choice = i;
-        else if (value == t.SearchScores[1][choice] && random.RandomBelow(2) == 1) choice = i;
+        if (choice == 0 || value > t.SearchScores[1][choice])
+            choice = i;
+        else if (value == t.SearchScores[1][choice] && random.RandomBelow(2) == 1)
+            choice = i;
     }
     return choice;
 }

@@ -14,7 +14,7 @@ namespace orbel {
 
 // What the search shows while it thinks; the window supplies the real thing.
 class SearchDisplay {
-public:
+  public:
     virtual ~SearchDisplay() = default;
     virtual void ShowMessage(std::string_view) {}
     virtual void ShowBusyPointer() {}

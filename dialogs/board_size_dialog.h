@@ -14,7 +14,7 @@ namespace orbel {
 class BoardSizeDialog final : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // ChooseSize offers the seven sizes and is modal; About hides them and is not.
     enum class Use { ChooseSize, About };
 
@@ -24,13 +24,13 @@ public:
     // The size clicked, if any.
     std::optional<int> ChosenSize() const { return chosen_; }
 
-signals:
+  signals:
     void sizeChosen(int size);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     // Positions are designed in twips, 1/1440 inch, and follow the screen's density.
     int Twips(int twips) const;
     QLabel* AddLabel(const char* name, const QString& text, int left, int top, int width,

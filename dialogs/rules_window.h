@@ -14,16 +14,16 @@ std::span<const char* const> RulesPage();
 class RulesWindow final : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit RulesWindow(QWidget* parent = nullptr);
 
     // Line `line` (from 1) occupies the band from (line - 1) * LineHeight() downward.
     int LineHeight() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     int Twips(int twips) const;
 };
 

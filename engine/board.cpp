@@ -2,9 +2,13 @@
 
 namespace orbel {
 
-bool IsValidBoardSize(int n) { return n >= kSmallestSize && n <= kLargestSize && n % 2 == 1; }
+bool IsValidBoardSize(int n) {
+    return n >= kSmallestSize && n <= kLargestSize && n % 2 == 1;
+}
 
-int CentreCell(int n) { return (n * n + 1) / 2; }
+int CentreCell(int n) {
+    return (n * n + 1) / 2;
+}
 
 bool IsOnRing(int n, int cell) {
     return cell <= n || cell > n * n - n || cell % n == 1 || cell % n == 0;
@@ -12,10 +16,14 @@ bool IsOnRing(int n, int cell) {
 
 int StepOf(int n, int direction) {
     switch (direction) {
-        case kDown: return n;
-        case kLeft: return -1;
-        case kRight: return 1;
-        default: return -n;
+        case kDown:
+            return n;
+        case kLeft:
+            return -1;
+        case kRight:
+            return 1;
+        default:
+            return -n;
     }
 }
 

@@ -14,8 +14,10 @@ struct WindowSums {
 };
 
 void Judge(int d, bool redCounts, LinesFound& found) {
-    if (d == -5 && redCounts) found.RedFound = true;
-    else if (d == 5) found.BlueFound = true;
+    if (d == -5 && redCounts)
+        found.RedFound = true;
+    else if (d == 5)
+        found.BlueFound = true;
 }
 
 void ScanPushLine(const BoardState& b, LinesFound& found) {

@@ -42,8 +42,12 @@ void ClearColumn(const BoardState& b, CandidateColumn column) {
     }
 }
 
-void SaveBoard(BoardState& b) { std::copy_n(b.Board + 1, b.CellCount(), b.BoardBackup + 1); }
-void RestoreBoard(BoardState& b) { std::copy_n(b.BoardBackup + 1, b.CellCount(), b.Board + 1); }
+void SaveBoard(BoardState& b) {
+    std::copy_n(b.Board + 1, b.CellCount(), b.BoardBackup + 1);
+}
+void RestoreBoard(BoardState& b) {
+    std::copy_n(b.BoardBackup + 1, b.CellCount(), b.Board + 1);
+}
 
 // Runs every legal trial move in generation order; onCandidate returns false to stop
 // with that trial still on the board.

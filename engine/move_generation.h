@@ -13,7 +13,9 @@ constexpr int kMaxCandidates = 480;
 // Scores and values are kept as whole tenths: only static scores are ever divided by ten,
 // so every value the search backs up is exact.
 using Tenths = int32_t;
-constexpr Tenths Whole(int units) { return units * 10; }
+constexpr Tenths Whole(int units) {
+    return units * 10;
+}
 // What a cleared score entry holds, and where every depth's best starts.
 constexpr Tenths kNoScore = Whole(-100000);
 

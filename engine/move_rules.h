@@ -6,9 +6,15 @@
 namespace orbel {
 
 // 5 x placement cell + direction / 2; never a multiple of 5 for a real move.
-constexpr int MoveCode(int cell, int direction) { return 5 * cell + direction / 2; }
-constexpr int PlacementOf(int code) { return code / 5; }
-constexpr int DirectionOf(int code) { return (code % 5) * 2; }
+constexpr int MoveCode(int cell, int direction) {
+    return 5 * cell + direction / 2;
+}
+constexpr int PlacementOf(int code) {
+    return code / 5;
+}
+constexpr int DirectionOf(int code) {
+    return (code % 5) * 2;
+}
 
 // A placement needs an orbel of either colour on an orthogonal neighbour.
 bool HasOccupiedNeighbour(const BoardState& b, int cell);
@@ -25,7 +31,7 @@ OfferedDirections DirectionsOffered(const BoardState& b, int cell);
 
 // Told of every cell a push changes, as it changes, so a window can show it.
 class PushObserver {
-public:
+  public:
     virtual ~PushObserver() = default;
     virtual void CellChanged(int cell, int value) = 0;
 };

@@ -16,7 +16,7 @@ struct BestMoves {
 };
 
 class ComputerPlayer {
-public:
+  public:
     virtual ~ComputerPlayer() = default;
     // Searches `position` (a copy) for its side to move at `level`. `done` runs on the
     // window's thread with the best moves, never after Cancel.
@@ -28,7 +28,7 @@ public:
 
 // Runs `then` after a pause, on the window's thread, while events go on being handled.
 class Scheduler {
-public:
+  public:
     virtual ~Scheduler() = default;
     virtual void After(float seconds, std::function<void()> then) = 0;
 };

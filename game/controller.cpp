@@ -17,11 +17,11 @@ constexpr int kHintLevelForTwoPlayers = 3;
 
 // Shows every cell a push writes, at the moment it is written.
 class DrawingObserver : public PushObserver {
-public:
+  public:
     explicit DrawingObserver(std::function<void(int, int)> draw) : draw_(std::move(draw)) {}
     void CellChanged(int cell, int value) override { draw_(cell, value); }
 
-private:
+  private:
     std::function<void(int, int)> draw_;
 };
 
@@ -42,8 +42,10 @@ void GameController::RedrawBoard() {
     const BoardState& b = state_.board;
     const int n = b.BoardSize;
     for (int c = 1; c <= n * n; ++c) {
-        if (b.Board[c] != Empty) DrawCell(c, b.Board[c]);
-        else view_.SetCellButtonVisible(c, true);
+        if (b.Board[c] != Empty)
+            DrawCell(c, b.Board[c]);
+        else
+            view_.SetCellButtonVisible(c, true);
     }
     for (int corner : {1, n, n * n - n + 1, n * n}) {
         view_.SetCellImageVisible(corner, false);
@@ -236,14 +238,18 @@ void GameController::CheckGameEnd() {
     const BoardState& b = state_.board;
     const LinesFound found = ScanLines(b);
     std::string_view message;
-    if (found.RedFound && found.BlueFound) message = "A Tie!";
-    else if (found.RedFound) message = "Red Wins!";
-    else if (found.BlueFound) message = "Blue Wins!";
+    if (found.RedFound && found.BlueFound)
+        message = "A Tie!";
+    else if (found.RedFound)
+        message = "Red Wins!";
+    else if (found.BlueFound)
+        message = "Blue Wins!";
     // No pass exists in the rules: a side left without a push has lost.
     else if (!HasLegalMove(b))
-        message = b.SideToMove == Red ? "Red Cannot Move - Blue Wins!"
-                                      : "Blue Cannot Move - Red Wins!";
-    else return;
+        message =
+            b.SideToMove == Red ? "Red Cannot Move - Blue Wins!" : "Blue Cannot Move - Red Wins!";
+    else
+        return;
     ShowMessage(message);
     state_.GameOver = true;
     view_.SetUndoEnabled(false);
@@ -276,8 +282,10 @@ void GameController::PerformMove(int direction, std::function<void()> then) {
         if (then) then();
     };
     // The placed orbel is seen for a moment before it pushes.
-    if (state_.StepDelay > 0) scheduler_.After(state_.StepDelay, Guarded(std::move(push)));
-    else push();
+    if (state_.StepDelay > 0)
+        scheduler_.After(state_.StepDelay, Guarded(std::move(push)));
+    else
+        push();
 }
 
 void GameController::FinishPush(int direction) {
@@ -294,7 +302,8 @@ void GameController::FinishPush(int direction) {
     state_.PreviewCell = kNoPreview;
 }
 
-// ---- The computer's move and the hint ------------------------------------------------------------
+// ---- The computer's move and the hint
+// ------------------------------------------------------------
 
 void GameController::ComputerTurnLoop() {
     if (busy_) return;
@@ -329,11 +338,12 @@ void GameController::StartThinking(int level, bool hint, bool forwardWasVisible)
     view_.SetBusyPointer(true);
     const unsigned epoch = epoch_;
     scheduler_.After(kPauseBeforeSearch, Guarded([this, level, hint, forwardWasVisible, epoch] {
-        computer_.Choose(state_.board, level,
-                         [this, hint, forwardWasVisible, epoch](const BestMoves& best) {
-                             if (epoch == epoch_) PlayChosenMove(best, hint, forwardWasVisible);
-                         });
-    }));
+                         computer_.Choose(
+                             state_.board, level,
+                             [this, hint, forwardWasVisible, epoch](const BestMoves& best) {
+                                 if (epoch == epoch_) PlayChosenMove(best, hint, forwardWasVisible);
+                             });
+                     }));
 }
 
 void GameController::PlayChosenMove(const BestMoves& best, bool hint, bool forwardWasVisible) {

@@ -14,7 +14,7 @@ inline constexpr std::string_view BlankMessage = "               ";
 inline constexpr std::string_view ThinkingMessage = "Thinking ...";
 
 class GameController {
-public:
+  public:
     GameController(GameState& state, GameView& view, ComputerPlayer& computer,
                    Scheduler& scheduler);
 
@@ -48,7 +48,7 @@ public:
 
     const GameState& state() const { return state_; }
 
-private:
+  private:
     // Display, as the window shows the game.
     void DrawCell(int cell, int value);
     void RedrawBoard();

@@ -32,11 +32,11 @@ constexpr int kArrowStep = 34;
 
 // A picture that answers a click, as the board's pictures do.
 class PictureLabel final : public QLabel {
-public:
+  public:
     PictureLabel(QWidget* parent, std::function<void()> onClick)
         : QLabel(parent), onClick_(std::move(onClick)) {}
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
             onClick_)
@@ -44,13 +44,13 @@ protected:
         QLabel::mouseReleaseEvent(event);
     }
 
-private:
+  private:
     std::function<void()> onClick_;
 };
 
 // An outline drawn over what lies below it; clicks pass through to that.
 class OutlineShape final : public QWidget {
-public:
+  public:
     enum class Kind { Rectangle, Circle };
 
     OutlineShape(QWidget* parent, Kind kind, double lineWidth)
@@ -67,7 +67,7 @@ public:
         update();
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         const double inset = lineWidth_ / 2.0;
@@ -82,7 +82,7 @@ protected:
         }
     }
 
-private:
+  private:
     Kind kind_;
     double lineWidth_;
     double side_ = 0.0;

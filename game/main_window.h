@@ -20,7 +20,7 @@ namespace orbel {
 class MainWindow final : public QMainWindow, public GameView {
     Q_OBJECT
 
-public:
+  public:
     // `state` outlives the window; `search` is the computer's look-ahead.
     explicit MainWindow(GameState& state, SearchFunction search = PlaySearch,
                         QWidget* parent = nullptr);
@@ -49,7 +49,7 @@ public:
     void SetBusyPointer(bool busy) override;
     void SetLevelChecked(int level) override;
 
-signals:
+  signals:
     // The computer has already been stopped when these two are sent.
     void changeGameSizeRequested();
     void loadGameRequested();
@@ -57,10 +57,10 @@ signals:
     void rulesRequested();
     void aboutRequested();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void CreateBoard(QWidget* area);
     void CreateSidePanel(QWidget* area);
     void CreateMenus();

@@ -22,7 +22,7 @@ using SearchFunction = bool (*)(BoardState&, SearchTables&, SearchRun&);
 // One worker thread for the player's whole life, searching its own copy of the position in
 // its own tables, so a computer move allocates nothing.
 class QtComputerPlayer final : public ComputerPlayer {
-public:
+  public:
     explicit QtComputerPlayer(SearchFunction search = PlaySearch);
     ~QtComputerPlayer() override;
     QtComputerPlayer(const QtComputerPlayer&) = delete;
@@ -32,7 +32,7 @@ public:
                 std::function<void(const BestMoves&)> done) override;
     void Cancel() override;
 
-private:
+  private:
     void Work();
     void Deliver(unsigned generation);
     void WaitUntilIdle(std::unique_lock<std::mutex>& lock);
@@ -62,10 +62,10 @@ private:
 // Pauses as single-shot timers; they die with the scheduler, so a closed window gets no
 // late call.
 class QtScheduler final : public Scheduler {
-public:
+  public:
     void After(float seconds, std::function<void()> then) override;
 
-private:
+  private:
     QObject context_;
 };
 

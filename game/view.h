@@ -6,7 +6,7 @@
 namespace orbel {
 
 class GameView {
-public:
+  public:
     virtual ~GameView() = default;
 
     // A cell shows its button when empty; otherwise its image with the orbel picture of

@@ -36,7 +36,7 @@ struct FileChoice {
 class frmOpenSave : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // `initialText` goes into the file name box, wholly selected. `volumes` fills the drive
     // list; the root file system should come first.
     frmOpenSave(OpenSaveMode mode, const QString& initialText, QWidget* parent = nullptr,
@@ -48,7 +48,7 @@ public:
 
     const FileChoice& Choice() const { return choice_; }
 
-private:
+  private:
     void BuildControls();
     void PlaceControls();
     void CentreOnScreen();

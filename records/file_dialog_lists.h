@@ -11,20 +11,20 @@ namespace orbel {
 // The folders from the root down to the shown folder, then the shown folder's subfolders.
 // Activating an item (double-click or Enter) asks to open that folder.
 class FolderList : public QTreeWidget {
-public:
+  public:
     explicit FolderList(QWidget* parent = nullptr);
 
     void SetPath(const QString& path);
     const QString& Path() const { return path_; }
     static QString FolderOf(const QTreeWidgetItem* item);
 
-protected:
+  protected:
     // Enter opens the current folder instead of reaching the dialog's default button.
     void keyPressEvent(QKeyEvent* event) override;
     // Every shown folder is open, so there is nothing to expand or collapse.
     void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
 
-private:
+  private:
     QTreeWidgetItem* AddFolder(QTreeWidgetItem* parent, const QString& caption, const QString& path,
                                bool open);
 
@@ -33,7 +33,7 @@ private:
 
 // The files of one folder that match a pattern; hidden files are left out.
 class FileList : public QListWidget {
-public:
+  public:
     explicit FileList(QWidget* parent = nullptr);
 
     void SetFolder(const QString& folder);
@@ -44,11 +44,11 @@ public:
 
     static QStringList NamesIn(const QString& folder, const QString& pattern);
 
-protected:
+  protected:
     // Enter chooses the current file, as a double-click does.
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void Refill();
 
     QString folder_;

@@ -18,9 +18,9 @@
 #include "engine/move_rules.h"
 #include "records/history.h"
 #include "records/record_file.h"
+#include "temp_folder.h"
 #include "tools/analyse.h"
 #include "tools/bench_run.h"
-#include "temp_folder.h"
 
 namespace orbel {
 namespace {

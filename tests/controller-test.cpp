@@ -1,10 +1,11 @@
+#include "game/controller.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "engine/move_generation.h"
 #include "fake_game_view.h"
-#include "game/controller.h"
 
 namespace orbel {
 namespace {
@@ -14,7 +15,7 @@ using testing::HandComputer;
 using testing::ManualScheduler;
 
 class controller : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<GameState> state = std::make_unique<GameState>();
     FakeView view;
     HandComputer computer;
@@ -273,8 +274,9 @@ TEST_F(controller, red_diagonal_goes_on_but_red_six_in_a_column_wins) {
 
     game->mnu_NewGame_Click();
     // Column 4 rows 2..4 and 6..8 Red, the gap filled by a push from the right.
-    SetPosition({{13, Red}, {22, Red}, {31, Red}, {49, Red}, {58, Red}, {67, Red}, {41, Red},
-                 {42, Blue}}, Blue, 12);
+    SetPosition(
+        {{13, Red}, {22, Red}, {31, Red}, {49, Red}, {58, Red}, {67, Red}, {41, Red}, {42, Blue}},
+        Blue, 12);
     PersonMoves(43, 4);
     EXPECT_EQ(view.message, "Red Wins!");
     EXPECT_TRUE(state->GameOver);
@@ -282,8 +284,17 @@ TEST_F(controller, red_diagonal_goes_on_but_red_six_in_a_column_wins) {
 
 TEST_F(controller, both_lines_at_once_is_a_tie) {
     Open(9, 0);
-    SetPosition({{21, Red}, {22, Red}, {24, Red}, {25, Red}, {39, Blue}, {40, Blue}, {42, Blue},
-                 {43, Blue}, {32, Red}, {41, Red}, {50, Blue}},
+    SetPosition({{21, Red},
+                 {22, Red},
+                 {24, Red},
+                 {25, Red},
+                 {39, Blue},
+                 {40, Blue},
+                 {42, Blue},
+                 {43, Blue},
+                 {32, Red},
+                 {41, Red},
+                 {50, Blue}},
                 Blue, 14);
     PersonMoves(59, 8);
     EXPECT_EQ(view.message, "A Tie!");
@@ -303,8 +314,9 @@ TEST_F(controller, the_computer_does_not_reply_after_the_game_is_over) {
 TEST_F(controller, a_side_left_without_a_move_loses) {
     Open(5, 0);
     // Inner field full but for 19; Blue fills it from the top ring and Red cannot move.
-    SetPosition({{7, Red}, {8, Blue}, {9, Red}, {12, Blue}, {13, Red}, {14, Blue}, {17, Red},
-                 {18, Blue}}, Blue, 9);
+    SetPosition(
+        {{7, Red}, {8, Blue}, {9, Red}, {12, Blue}, {13, Red}, {14, Blue}, {17, Red}, {18, Blue}},
+        Blue, 9);
     PersonMoves(4, 2);
     EXPECT_EQ(board().Board[19], Blue);
     EXPECT_FALSE(HasLegalMove(board()));
@@ -317,8 +329,9 @@ TEST_F(controller, a_side_left_without_a_move_loses) {
 TEST_F(controller, the_computer_never_plays_when_it_has_no_move) {
     Open(5, 1);
     // Blue (the person) fills the field; the computer, Red, has no move and loses.
-    SetPosition({{7, Red}, {8, Blue}, {9, Red}, {12, Blue}, {13, Red}, {14, Blue}, {17, Red},
-                 {18, Blue}}, Blue, 9);
+    SetPosition(
+        {{7, Red}, {8, Blue}, {9, Red}, {12, Blue}, {13, Red}, {14, Blue}, {17, Red}, {18, Blue}},
+        Blue, 9);
     PersonMoves(4, 2);
     clock.RunAll();
     EXPECT_TRUE(computer.requests.empty());
@@ -411,7 +424,7 @@ TEST_F(controller, new_game_stops_the_search_and_no_stale_move_is_played) {
 }
 
 class controller_record : public controller {
-protected:
+  protected:
     // Plays `moves` (placement, direction) in two-player mode and keeps them as a record.
     void LoadRecordOf(std::initializer_list<std::pair<int, int>> moves) {
         Open(9, 0);

@@ -50,7 +50,7 @@ bool RowHasInk(const QImage& image, int top, int height, int right) {
 class DialogsTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void size_window_offers_seven_sizes_and_returns_the_one_clicked();
     void size_window_closed_without_a_choice_returns_none();
     void about_use_hides_the_size_buttons_and_leaves_the_game_usable();

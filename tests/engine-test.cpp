@@ -76,7 +76,7 @@ TEST(placement, needs_an_occupied_orthogonal_neighbour) {
     BoardState b = Position(5);
     EXPECT_TRUE(IsLegalPlacement(b, 8));
     EXPECT_TRUE(IsLegalPlacement(b, 12));
-    EXPECT_FALSE(IsLegalPlacement(b, 7));  // diagonal only
+    EXPECT_FALSE(IsLegalPlacement(b, 7));   // diagonal only
     EXPECT_FALSE(IsLegalPlacement(b, 13));  // occupied
     EXPECT_FALSE(IsLegalPlacement(b, 1));   // a corner never has an occupied neighbour
     const OfferedDirections offered = DirectionsOffered(b, 8);
@@ -160,15 +160,17 @@ TEST(push, reports_every_changed_cell_far_end_first) {
 
 // Lines: a 9 x 9 board, inner field rows and columns 2..8.
 class lines : public ::testing::Test {
-protected:
+  protected:
     static constexpr int N = 9;
     static int At(int row, int column) { return CellAt(N, row, column); }
 };
 
 TEST_F(lines, blue_diagonal_through_a_moved_orbel_wins) {
     // Blue on the diagonal (3,3),(4,4),(6,6),(7,7); a push down brings Blue onto (5,5).
-    BoardState b = Position(N, {{At(3, 3), Blue}, {At(4, 4), Blue}, {At(6, 6), Blue},
-                                {At(7, 7), Blue}, {At(4, 5), Blue}}, false);
+    BoardState b = Position(
+        N,
+        {{At(3, 3), Blue}, {At(4, 4), Blue}, {At(6, 6), Blue}, {At(7, 7), Blue}, {At(4, 5), Blue}},
+        false);
     b.Board[At(5, 5)] = Empty;
     b.Board[At(3, 5)] = Empty;
     ASSERT_TRUE(Push(b, At(3, 5), kDown));
@@ -177,8 +179,9 @@ TEST_F(lines, blue_diagonal_through_a_moved_orbel_wins) {
 }
 
 TEST_F(lines, red_diagonal_does_not_count) {
-    BoardState b = Position(N, {{At(3, 3), Red}, {At(4, 4), Red}, {At(6, 6), Red},
-                                {At(7, 7), Red}, {At(4, 5), Red}}, false);
+    BoardState b = Position(
+        N, {{At(3, 3), Red}, {At(4, 4), Red}, {At(6, 6), Red}, {At(7, 7), Red}, {At(4, 5), Red}},
+        false);
     b.SideToMove = Red;
     ASSERT_TRUE(Push(b, At(3, 5), kDown));
     EXPECT_EQ(b.Board[At(5, 5)], Red);
@@ -188,8 +191,14 @@ TEST_F(lines, red_diagonal_does_not_count) {
 TEST_F(lines, six_red_in_a_column_win) {
     // Red on rows 2..4 and 6..7 of column 4 with a gap at row 5; a Blue push from the right
     // brings a Red orbel into the gap, making six in a column.
-    BoardState b = Position(N, {{At(2, 4), Red}, {At(3, 4), Red}, {At(4, 4), Red},
-                                {At(6, 4), Red}, {At(7, 4), Red}, {At(5, 5), Red}}, false);
+    BoardState b = Position(N,
+                            {{At(2, 4), Red},
+                             {At(3, 4), Red},
+                             {At(4, 4), Red},
+                             {At(6, 4), Red},
+                             {At(7, 4), Red},
+                             {At(5, 5), Red}},
+                            false);
     b.Board[At(8, 4)] = Red;
     b.SideToMove = Blue;
     ASSERT_TRUE(Push(b, At(5, 6), kLeft));
@@ -198,8 +207,9 @@ TEST_F(lines, six_red_in_a_column_win) {
 }
 
 TEST_F(lines, blue_push_lining_up_red_gives_red_the_win) {
-    BoardState b = Position(N, {{At(2, 4), Red}, {At(3, 4), Red}, {At(4, 4), Red},
-                                {At(6, 4), Red}, {At(5, 5), Red}}, false);
+    BoardState b = Position(
+        N, {{At(2, 4), Red}, {At(3, 4), Red}, {At(4, 4), Red}, {At(6, 4), Red}, {At(5, 5), Red}},
+        false);
     ASSERT_TRUE(Push(b, At(5, 6), kLeft));
     EXPECT_EQ(FindLines(b), Red);
     EXPECT_EQ(EvaluateMove(b), -10000);
@@ -207,10 +217,19 @@ TEST_F(lines, blue_push_lining_up_red_gives_red_the_win) {
 
 TEST_F(lines, both_colours_at_once_is_a_loss_for_the_mover) {
     // Pushing up column 5: a Red orbel lands in a Red row, a Blue one in a Blue row.
-    BoardState b = Position(N, {{At(3, 3), Red}, {At(3, 4), Red}, {At(3, 6), Red},
-                                {At(3, 7), Red}, {At(5, 3), Blue}, {At(5, 4), Blue},
-                                {At(5, 6), Blue}, {At(5, 7), Blue}, {At(4, 5), Red},
-                                {At(5, 5), Red}, {At(6, 5), Blue}}, false);
+    BoardState b = Position(N,
+                            {{At(3, 3), Red},
+                             {At(3, 4), Red},
+                             {At(3, 6), Red},
+                             {At(3, 7), Red},
+                             {At(5, 3), Blue},
+                             {At(5, 4), Blue},
+                             {At(5, 6), Blue},
+                             {At(5, 7), Blue},
+                             {At(4, 5), Red},
+                             {At(5, 5), Red},
+                             {At(6, 5), Blue}},
+                            false);
     ASSERT_TRUE(Push(b, At(7, 5), kUp));
     EXPECT_EQ(b.Board[At(3, 5)], Red);
     EXPECT_EQ(b.Board[At(5, 5)], Blue);
@@ -224,11 +243,14 @@ TEST_F(lines, both_colours_at_once_is_a_loss_for_the_mover) {
 TEST_F(lines, five_completed_along_the_push_is_seen_in_both_directions) {
     // Blue pushes a run of Blue orbels into a fifth one, along the push.
     for (int direction : {kRight, kLeft}) {
-        BoardState b = direction == kRight
-                           ? Position(N, {{At(5, 2), Blue}, {At(5, 3), Blue}, {At(5, 5), Blue},
-                                          {At(5, 6), Blue}}, false)
-                           : Position(N, {{At(5, 4), Blue}, {At(5, 5), Blue}, {At(5, 7), Blue},
-                                          {At(5, 8), Blue}}, false);
+        BoardState b =
+            direction == kRight
+                ? Position(N,
+                           {{At(5, 2), Blue}, {At(5, 3), Blue}, {At(5, 5), Blue}, {At(5, 6), Blue}},
+                           false)
+                : Position(N,
+                           {{At(5, 4), Blue}, {At(5, 5), Blue}, {At(5, 7), Blue}, {At(5, 8), Blue}},
+                           false);
         // Generation scores the trial move +10000.
         b.MoveNumber = 9;
         int16_t moves[kMaxCandidates + 1];
@@ -265,8 +287,9 @@ TEST(generation, new_five_by_five_game_offers_four_moves_in_order) {
 
 TEST(generation, no_legal_move_gives_an_empty_column_and_an_untouched_board) {
     // 5 x 5 with the whole inner field filled: every push would reach the ring.
-    BoardState b = Position(5, {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue},
-                                {17, Red}, {18, Blue}, {19, Red}});
+    BoardState b = Position(
+        5,
+        {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue}, {17, Red}, {18, Blue}, {19, Red}});
     const BoardState before = b;
     int16_t moves[kMaxCandidates + 1];
     Tenths scores[kMaxCandidates + 1];

@@ -30,7 +30,7 @@ namespace {
 
 // Answers every message box that opens while it watches, keeping what each one said.
 class MessageBoxWatcher : public QObject {
-public:
+  public:
     struct Seen {
         QString title;
         QString text;
@@ -44,7 +44,7 @@ public:
 
     QList<Seen> seen;
 
-private:
+  private:
     void Answer() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr) return;
@@ -132,7 +132,7 @@ void TypeAndPressOk(QWidget* dialog, const QString& text) {
 class FileDialogTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
 
@@ -154,7 +154,7 @@ private slots:
     void current_folder_is_kept_between_openings();
     void volumes_start_with_the_root_and_hold_by_whole_folders();
 
-private:
+  private:
     std::unique_ptr<frmOpenSave> Show(OpenSaveMode mode, const QString& text,
                                       const QList<Volume>& volumes = orbel::MountedVolumes());
 

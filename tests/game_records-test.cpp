@@ -1,3 +1,5 @@
+#include "game/game_records.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,7 +9,6 @@
 #include "engine/move_rules.h"
 #include "fake_game_view.h"
 #include "game/controller.h"
-#include "game/game_records.h"
 
 namespace orbel {
 namespace {
@@ -71,8 +72,8 @@ TEST(game_records, a_saved_game_reads_back_move_for_move_on_every_size) {
         for (size_t i = 0; i < positions.size(); ++i) {
             replay.game->Forward();
             replay.clock.RunAll();
-            ASSERT_TRUE(std::equal(positions[i].begin(), positions[i].end(),
-                                   replay.state->board.Board))
+            ASSERT_TRUE(
+                std::equal(positions[i].begin(), positions[i].end(), replay.state->board.Board))
                 << "size " << size << " move " << i + 1;
         }
         EXPECT_EQ(replay.state->board.MoveNumber, played.state->board.MoveNumber);

@@ -103,10 +103,10 @@ bool CursorIsBusy() {
 
 // Counts the paints of one widget.
 class PaintCounter : public QObject {
-public:
+  public:
     int paints = 0;
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint) ++paints;
         return false;
@@ -135,7 +135,7 @@ Move SomeLegalMove(const BoardState& position) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() { CloseGate(); }
 
     void layout_follows_board_size_data();

@@ -91,7 +91,7 @@ class RecordCommandsTest : public QObject {
         QTRY_VERIFY(!w.controller().ComputerBusy());
     }
 
-private slots:
+  private slots:
     void save_after_a_new_game_writes_three_lines();
     void overwriting_asks_and_no_leaves_the_file_untouched();
     void a_read_game_is_replayed_with_forward_and_can_be_left_and_rejoined();

@@ -1,10 +1,11 @@
+#include "computer/search.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <memory>
 #include <random>
 
-#include "computer/search.h"
 #include "engine/move_rules.h"
 #include "test_positions.h"
 
@@ -47,7 +48,8 @@ TEST(search, coin_flip_favours_the_later_of_equal_candidates) {
     RandomSource random(2024);
     std::map<int, int> chosen;
     const int draws = 16000;
-    for (int k = 0; k < draws; ++k) ++chosen[s.t().SearchMoves[1][PickRootCandidate(s.t(), random)]];
+    for (int k = 0; k < draws; ++k)
+        ++chosen[s.t().SearchMoves[1][PickRootCandidate(s.t(), random)]];
     EXPECT_NEAR(chosen[94], draws / 2, draws * 0.02);
     EXPECT_NEAR(chosen[72], draws / 4, draws * 0.02);
     EXPECT_NEAR(chosen[63], draws / 8, draws * 0.02);
@@ -57,9 +59,13 @@ TEST(search, coin_flip_favours_the_later_of_equal_candidates) {
 TEST(search, a_winning_move_is_chosen_before_any_look_ahead) {
     // Blue to move with four in a column and room to push a fifth into place.
     const int N = 9;
-    BoardState b = Position(N, {{testing::CellAt(N, 3, 4), Blue}, {testing::CellAt(N, 4, 4), Blue},
-                                {testing::CellAt(N, 6, 4), Blue}, {testing::CellAt(N, 7, 4), Blue},
-                                {testing::CellAt(N, 5, 5), Blue}}, false);
+    BoardState b = Position(N,
+                            {{testing::CellAt(N, 3, 4), Blue},
+                             {testing::CellAt(N, 4, 4), Blue},
+                             {testing::CellAt(N, 6, 4), Blue},
+                             {testing::CellAt(N, 7, 4), Blue},
+                             {testing::CellAt(N, 5, 5), Blue}},
+                            false);
     b.MoveNumber = 9;
     for (int level : {1, 2, 4}) {
         BoardState copy = b;
@@ -79,8 +85,14 @@ TEST(search, level_two_avoids_handing_the_opponent_a_line) {
     // Red has four in a row on row 5, columns 3..6, with (5,7) empty; Blue to move.
     const int N = 9;
     auto at = [](int r, int c) { return testing::CellAt(9, r, c); };
-    BoardState b = Position(N, {{at(5, 3), Red}, {at(5, 4), Red}, {at(5, 5), Red}, {at(5, 6), Red},
-                                {at(4, 7), Red}, {at(3, 7), Blue}}, false);
+    BoardState b = Position(N,
+                            {{at(5, 3), Red},
+                             {at(5, 4), Red},
+                             {at(5, 5), Red},
+                             {at(5, 6), Red},
+                             {at(4, 7), Red},
+                             {at(3, 7), Blue}},
+                            false);
     b.MoveNumber = 9;
     Searcher s;
     s.Run(b, 2);
@@ -96,8 +108,8 @@ TEST(search, level_two_avoids_handing_the_opponent_a_line) {
 
 TEST(search, leaving_the_opponent_without_a_move_is_worth_one_hundred_thousand) {
     // 5 x 5: Blue to move can fill the inner field so that Red has no push left.
-    BoardState b = Position(5, {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue},
-                                {17, Red}, {19, Red}});
+    BoardState b =
+        Position(5, {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue}, {17, Red}, {19, Red}});
     b.Board[13] = Red;
     b.MoveNumber = 9;
     // Blue places on 23 and pushes up into 18: the inner field is full afterwards?
@@ -140,8 +152,9 @@ TEST(search, restores_board_and_side_after_every_search) {
 }
 
 TEST(search, no_legal_move_chooses_entry_zero) {
-    BoardState b = Position(5, {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue},
-                                {17, Red}, {18, Blue}, {19, Red}});
+    BoardState b = Position(
+        5,
+        {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue}, {17, Red}, {18, Blue}, {19, Red}});
     Searcher s;
     RandomSource random(3);
     SearchDisplay display;

@@ -19,7 +19,9 @@ inline BoardState Position(int size, std::initializer_list<std::pair<int, int>> 
     return b;
 }
 
-inline int CellAt(int size, int row, int column) { return (row - 1) * size + column; }
+inline int CellAt(int size, int row, int column) {
+    return (row - 1) * size + column;
+}
 
 // Places for SideToMove on `cell` and pushes with the ring rule; the side is not switched.
 inline bool Push(BoardState& b, int cell, int direction, Placed placed = Placed::MovesOn) {
