@@ -14,7 +14,7 @@ namespace orbel {
 
 struct FastSearchOptions {
     int threads = 0;                  // 0: one per hardware thread
-    std::size_t tableMegabytes = 64;  // transposition table, shared by all threads
+    std::size_t tableMegabytes = 16;  // transposition table, shared by all threads
     bool deepening = true;  // search the levels of the same parity below first, for move order
 };
 
