@@ -177,6 +177,13 @@ std::string TruncatedText(const RecordStatus& s) {
                         : "the file ends before the move count";
 }
 
+// Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on a literal + std::string.
+std::string Quoted(const std::string& text) {
+    std::string quoted(1, '\'');
+    quoted.append(text).push_back('\'');
+    return quoted;
+}
+
 std::string WhatWentWrong(const RecordStatus& s) {
     const std::string v = std::to_string(s.value);
     const std::string p = std::to_string(s.placed);
@@ -190,7 +197,7 @@ std::string WhatWentWrong(const RecordStatus& s) {
         case RecordError::EmptyFile:
             return "the file is empty";
         case RecordError::NotANumber:
-            return "'" + Printable(s.detail) + "' is not a number";
+            return Quoted(Printable(s.detail)) + " is not a number";
         case RecordError::OutOfRange:
             return Printable(s.detail) + " is outside the 16-bit range -32768 to 32767";
         case RecordError::BadBoardSize:

@@ -25,8 +25,9 @@ void AnalysePosition(BoardState& b, SearchTables& t, const SearchOptions& option
 
 std::string FormatTenths(Tenths value) {
     const Tenths magnitude = std::abs(value);
-    return (value < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." +
-           std::to_string(magnitude % 10);
+    std::string text = value < 0 ? "-" : "";
+    text.append(std::to_string(magnitude / 10)).append(".").append(std::to_string(magnitude % 10));
+    return text;
 }
 
 std::string AnalysisJson(const Analysis& a) {

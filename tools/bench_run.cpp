@@ -53,7 +53,10 @@ std::string BestMoves(const SearchTables& t) {
     int16_t best[kMaxCandidates + 1];
     const int count = BestRootMoves(t, best);
     std::string text;
-    for (int i = 0; i < count; ++i) text += (i ? " " : "") + std::to_string(best[i]);
+    for (int i = 0; i < count; ++i) {
+        if (i) text += ' ';
+        text += std::to_string(best[i]);
+    }
     return count ? text : "-";
 }
 
