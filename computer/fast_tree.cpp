@@ -25,7 +25,9 @@ void FastTree::RememberKiller(int ply, int16_t code) {
 }
 
 // The leaf's value is ten times its best static score; a reply that reaches beta settles it.
-Tenths FastTree::Leaf(int ply, Tenths beta) {
+Tenths FastTree::Leaf(int ply, Tenths alpha, Tenths beta) {
+    // No static score tops a line of one's own.
+    if (alpha >= kOwnLineValue) return kOwnLineValue;
     const FastBoard& board = boards_[ply];
     Tenths best = kNoScore;
     for (int16_t code : killers_[ply]) {
@@ -112,7 +114,7 @@ Tenths FastTree::LaterChild(int ply, const FastMove& m, int remaining, Tenths al
 }
 
 Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
-    if (remaining == 0) return Leaf(ply, beta);
+    if (remaining == 0) return Leaf(ply, alpha, beta);
     if (CheckStop()) return 0;
     if (beta <= kNoScore) return kNoScore;
     const FastBoard& board = boards_[ply];

@@ -66,7 +66,7 @@ class FastTree {
     uint64_t Nodes() const { return nodes_; }
 
   private:
-    Tenths Leaf(int ply, Tenths beta);
+    Tenths Leaf(int ply, Tenths alpha, Tenths beta);
     void RememberKiller(int ply, int16_t code);
 
     FastTable& table_;
