@@ -16,6 +16,7 @@ void FastTree::Begin(const std::atomic<bool>* stop) {
     alsoStop_ = nullptr;
     aborted_ = false;
     nodes_ = 0;
+    std::fill(&history_[0][0], &history_[0][0] + 2 * kCodes, 0u);
 }
 
 void FastTree::RememberKiller(int ply, int16_t code) {
@@ -76,7 +77,7 @@ void FastTree::PickNext(int ply, int i, int count) {
     FastMove* list = moves_[ply];
     int top = i;
     for (int j = i + 1; j < count; ++j)
-        if (list[j].score > list[top].score) top = j;
+        if (Before(ply, list[j], list[top])) top = j;
     std::swap(list[i], list[top]);
 }
 
@@ -85,7 +86,7 @@ void FastTree::SortFrom(int ply, int from, int count) {
     for (int i = from + 1; i < count; ++i) {
         const FastMove m = list[i];
         int j = i;
-        for (; j > from && list[j - 1].score < m.score; --j) list[j] = list[j - 1];
+        for (; j > from && Before(ply, m, list[j - 1]); --j) list[j] = list[j - 1];
         list[j] = m;
     }
 }
@@ -192,6 +193,7 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
         if (v > alpha) alpha = v;
         if (v >= beta) {
             RememberKiller(ply, m.code);
+            history_[ply & 1][m.code] += static_cast<uint32_t>(remaining * remaining);
             break;
         }
     }

@@ -68,6 +68,10 @@ class FastTree {
   private:
     Tenths Leaf(int ply, Tenths alpha, Tenths beta);
     void RememberKiller(int ply, int16_t code);
+    bool Before(int ply, const FastMove& a, const FastMove& b) const {
+        return a.score != b.score ? a.score > b.score
+                                  : history_[ply & 1][a.code] > history_[ply & 1][b.code];
+    }
 
     FastTable& table_;
     FastBoard boards_[kFastPlies + 1];
@@ -78,6 +82,10 @@ class FastTree {
     FastMove moves_[kFastPlies][kMaxCandidates];
     int16_t killers_[kFastPlies][2] = {};
     int16_t winners_[kFastPlies][2] = {};  // the last pushes seen to complete their mover's line
+    // Per side, how deep the pushes that refuted a position were: among pushes of the same
+    // static score the likelier refutation goes first.
+    static constexpr int kCodes = 5 * kBoardEntries + 5;
+    uint32_t history_[2][kCodes] = {};
 };
 
 }  // namespace orbel
