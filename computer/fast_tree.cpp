@@ -68,7 +68,7 @@ int FastTree::Expand(int ply) {
     // The highest static score first; the others are picked in turn only as needed.
     int top = 0;
     for (int i = 1; i < count; ++i)
-        if (list[i].score > list[top].score) top = i;
+        if (Before(ply, list[i], list[top])) top = i;
     std::swap(list[0], list[top]);
     return count;
 }
