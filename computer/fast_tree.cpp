@@ -164,6 +164,7 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
             alpha = std::max(alpha, v);
         }
         if (best >= beta && beta <= kOwnLineValue) {
+            history_[ply & 1][tableMove] += static_cast<uint32_t>(remaining * remaining);
             best = std::min(best, kOwnLineValue);
             table_.Store(key, remaining, best, Bound::Lower, bestMove);
             return best;
