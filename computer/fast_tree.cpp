@@ -199,6 +199,8 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
         }
     }
 
+    if (best > alphaAtStart && best < beta)
+        history_[ply & 1][bestMove] += static_cast<uint32_t>(remaining * remaining);
     if (remaining >= kTableDepth) {
         const Bound bound = best <= alphaAtStart ? Bound::Upper
                             : best >= beta       ? Bound::Lower
