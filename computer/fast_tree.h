@@ -82,8 +82,8 @@ class FastTree {
     FastMove moves_[kFastPlies][kMaxCandidates];
     int16_t killers_[kFastPlies][2] = {};
     int16_t winners_[kFastPlies][2] = {};  // the last pushes seen to complete their mover's line
-    // Per side, how deep the pushes that refuted a position were: among pushes of the same
-    // static score the likelier refutation goes first.
+    // Per side, how deep the pushes that refuted a position or gave its exact best were:
+    // among pushes of the same static score the likelier best goes first.
     static constexpr int kCodes = 5 * kBoardEntries + 5;
     uint32_t history_[2][kCodes] = {};
 };
