@@ -8,6 +8,11 @@ namespace {
 
 // Positions this close to the leaves are cheaper to search again than to look up.
 constexpr int kTableDepth = 1;
+// Past the first few pushes a position seldom refutes: picking the best of the rest each
+// time costs more than the order saves.
+constexpr int kPickedPushes = 6;
+// A beta this low asks the mover only to escape a line of the other side's.
+constexpr Tenths kEscapeBeta = -kOwnLineValue / 2;
 
 }  // namespace
 
@@ -171,7 +176,25 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
         }
     }
 
-    // Step 4. Every push, best first; a line of the mover's own or no push ends it here.
+    // Step 4. One ply above the leaves, when nearly any push escapes, the pushes are tried
+    // as they come rather than all scored and ordered first.
+    if (remaining == 1 && beta <= kEscapeBeta) {
+        const int count = TryInTurn(ply, tried, alpha, beta, best, bestMove);
+        if (count < 0) return kOwnLineValue;
+        if (count == 0) return kNoScore;
+        if (aborted_ || CheckStop()) return 0;
+        if (best >= beta) {
+            RememberKiller(ply, bestMove);
+            // The push that merely came first would be a poor first try when a deeper
+            // search meets this position again.
+            bestMove = 0;
+        }
+        // A line of the mover's own may lie among the pushes not tried.
+        return Settle(key, ply, remaining, alphaAtStart, beta, std::min(best, kOwnLineValue),
+                      bestMove);
+    }
+
+    // Step 5. Every push, best first; a line of the mover's own or no push ends it here.
     const int count = Expand(ply);
     if (count < 0) {
         winners_[ply][1] = winners_[ply][0];
@@ -180,9 +203,9 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
     }
     if (count == 0) return kNoScore;
 
-    // Step 5. Value the others until one reaches beta.
+    // Step 6. Value the others until one reaches beta.
     for (int i = 0; i < count && best < beta; ++i) {
-        if (i > 0) PickNext(ply, i, count);
+        if (i > 0 && i < kPickedPushes) PickNext(ply, i, count);
         const FastMove& m = moves_[ply][i];
         if (m.code == tried) continue;
         const Tenths v = best == kNoScore ? Child(ply, m, remaining, alpha, beta)
@@ -199,6 +222,38 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
         }
     }
 
+    return Settle(key, ply, remaining, alphaAtStart, beta, best, bestMove);
+}
+
+int FastTree::TryInTurn(int ply, int16_t tried, Tenths alpha, Tenths beta, Tenths& best,
+                        int16_t& bestMove) {
+    const FastBoard& board = boards_[ply];
+    int count = 0;
+    int16_t winner = 0;
+    board.ForEachPush([&](const FastMove& m) {
+        ++nodes_;
+        ++count;
+        if (m.score == kLineScore) {
+            winner = m.code;
+            return false;
+        }
+        if (m.code == tried) return true;
+        const Tenths v = Child(ply, m, 1, alpha, beta);
+        if (v > best) {
+            best = v;
+            bestMove = m.code;
+            alpha = std::max(alpha, v);
+        }
+        return best < beta;
+    });
+    if (winner == 0) return count;
+    winners_[ply][1] = winners_[ply][0];
+    winners_[ply][0] = winner;
+    return -1;
+}
+
+Tenths FastTree::Settle(uint64_t key, int ply, int remaining, Tenths alphaAtStart, Tenths beta,
+                        Tenths best, int16_t bestMove) {
     if (best > alphaAtStart && best < beta)
         history_[ply & 1][bestMove] += static_cast<uint32_t>(remaining * remaining);
     if (remaining >= kTableDepth) {
