@@ -6,8 +6,9 @@ namespace orbel {
 
 namespace {
 
-// Positions this close to the leaves are cheaper to search again than to look up.
-constexpr int kTableDepth = 1;
+// Positions this close to the leaves are cheaper to search again than to look up; storing
+// them would also crowd the table and, with two threads, keep its cache lines on the move.
+constexpr int kTableDepth = 2;
 // Past the first few pushes a position seldom refutes: picking the best of the rest each
 // time costs more than the order saves.
 constexpr int kPickedPushes = 6;
@@ -128,7 +129,7 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
     // Step 1. A push that completed the mover's line in a sibling often does so here;
     // meanwhile the table's entry is on its way from memory.
     const uint64_t key = board.Key();
-    table_.Prefetch(key);
+    if (remaining >= kTableDepth) table_.Prefetch(key);
     FastMove hint;
     for (const int16_t code : winners_[ply]) {
         if (code == 0 || !board.MoveFromCode(code, hint)) continue;
