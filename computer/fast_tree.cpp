@@ -179,17 +179,16 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
 
     // Step 4. One ply above the leaves, when nearly any push escapes, the pushes are tried
     // as they come rather than all scored and ordered first.
+    // Nothing this close to the leaves is in the table, so no push was tried yet; nor is
+    // the push that merely came first stored, which would be a poor first try for a deeper
+    // search of this position.
+    static_assert(kTableDepth > 1);
     if (remaining == 1 && beta <= kEscapeBeta) {
-        const int count = TryInTurn(ply, tried, alpha, beta, best, bestMove);
+        const int count = TryInTurn(ply, alpha, beta, best, bestMove);
         if (count < 0) return kOwnLineValue;
         if (count == 0) return kNoScore;
         if (aborted_ || CheckStop()) return 0;
-        if (best >= beta) {
-            RememberKiller(ply, bestMove);
-            // The push that merely came first would be a poor first try when a deeper
-            // search meets this position again.
-            bestMove = 0;
-        }
+        if (best >= beta) RememberKiller(ply, bestMove);
         // A line of the mover's own may lie among the pushes not tried.
         return Settle(key, ply, remaining, alphaAtStart, beta, std::min(best, kOwnLineValue),
                       bestMove);
@@ -226,8 +225,7 @@ Tenths FastTree::Search(int ply, int remaining, Tenths alpha, Tenths beta) {
     return Settle(key, ply, remaining, alphaAtStart, beta, best, bestMove);
 }
 
-int FastTree::TryInTurn(int ply, int16_t tried, Tenths alpha, Tenths beta, Tenths& best,
-                        int16_t& bestMove) {
+int FastTree::TryInTurn(int ply, Tenths alpha, Tenths beta, Tenths& best, int16_t& bestMove) {
     const FastBoard& board = boards_[ply];
     int count = 0;
     int16_t winner = 0;
@@ -238,7 +236,6 @@ int FastTree::TryInTurn(int ply, int16_t tried, Tenths alpha, Tenths beta, Tenth
             winner = m.code;
             return false;
         }
-        if (m.code == tried) return true;
         const Tenths v = Child(ply, m, 1, alpha, beta);
         if (v > best) {
             best = v;

@@ -70,8 +70,7 @@ class FastTree {
     // Values the pushes one ply above the leaves in the order they are generated, until one
     // reaches beta; best and bestMove carry in and out. Returns how many pushes there were,
     // or -1 when one completes the mover's own line.
-    int TryInTurn(int ply, int16_t tried, Tenths alpha, Tenths beta, Tenths& best,
-                  int16_t& bestMove);
+    int TryInTurn(int ply, Tenths alpha, Tenths beta, Tenths& best, int16_t& bestMove);
     // Stores what a search of the position found and returns its value.
     Tenths Settle(uint64_t key, int ply, int remaining, Tenths alphaAtStart, Tenths beta,
                   Tenths best, int16_t bestMove);
