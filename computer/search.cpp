@@ -124,8 +124,11 @@ int ChooseComputerMove(BoardState& b, SearchTables& t, int level, RandomSource& 
 }
 
 Tenths BestRootValue(const SearchTables& t) {
-    Tenths best = kNoScore;
-    for (int i = 1; i <= t.SearchCount[1]; ++i) best = std::max(best, t.SearchScores[1][i]);
+    // Only the root may fall below kNoScore (every candidate loses by running out of pushes),
+    // so the best starts from the first candidate, not from that floor.
+    if (t.SearchCount[1] == 0) return kNoScore;
+    Tenths best = t.SearchScores[1][1];
+    for (int i = 2; i <= t.SearchCount[1]; ++i) best = std::max(best, t.SearchScores[1][i]);
     return best;
 }
 

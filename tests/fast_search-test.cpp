@@ -216,6 +216,45 @@ TEST(fast_search, agrees_at_levels_five_and_six) {
     EXPECT_EQ(referee.Compared(), 2 * cases);
 }
 
+// Where the best value is that of a root whose every candidate loses by running out of
+// pushes.
+bool EveryRootValueLoses(const SearchTables& t) {
+    if (t.SearchCount[1] == 0) return false;
+    for (int i = 1; i <= t.SearchCount[1]; ++i)
+        if (t.SearchScores[1][i] >= kNoScore) return false;
+    return true;
+}
+
+TEST(fast_search, agrees_late_in_small_games_where_sides_run_out_of_pushes) {
+    std::mt19937 rng(1717);
+    Referee referee;
+    auto reference = std::make_unique<SearchTables>();
+    const int cases = 600 / kScale;
+    int allLosing = 0;
+    for (int k = 0; k < cases; ++k) {
+        const int size = k % 3 == 2 ? 7 : 5;
+        const int plies = size == 5 ? RandomInt(rng, 3, 9) : RandomInt(rng, 12, 30);
+        const BoardState b = RandomGame(size, plies, true, rng);
+        const int level = 3 + k % (size == 5 ? 4 : 2);
+        referee.Compare(b, level);
+        if (HasFatalFailure()) return;
+        BoardState copy = b;
+        SearchRun run;
+        run.level = level;
+        SearchRootValues(copy, *reference, run);
+        if (EveryRootValueLoses(*reference)) {
+            ++allLosing;
+            // The best of a losing root is still a move: the computer must play it.
+            int16_t codes[kMaxCandidates];
+            ASSERT_GT(BestRootMoves(*reference, codes), 0) << Describe(b, level);
+            ASSERT_LT(BestRootValue(*reference), kNoScore) << Describe(b, level);
+        }
+    }
+    EXPECT_EQ(referee.Compared(), cases);
+    // The case this test is for must come up, or it tests nothing.
+    EXPECT_GE(allLosing, cases / 50);
+}
+
 TEST(fast_search, a_small_table_full_of_other_positions_changes_nothing) {
     std::mt19937 rng(31337);
     FastSearchOptions options;
