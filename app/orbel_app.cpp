@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
+#include <utility>
 
 #include "dialogs/board_size_dialog.h"
 #include "dialogs/rules_window.h"
@@ -11,8 +12,8 @@
 
 namespace orbel {
 
-OrbelApp::OrbelApp(SearchFunction search, QObject* parent)
-    : QObject(parent), search_(search), state_(std::make_unique<GameState>()) {
+OrbelApp::OrbelApp(RootSearch search, QObject* parent)
+    : QObject(parent), search_(std::move(search)), state_(std::make_unique<GameState>()) {
     QApplication::setWindowIcon(OrbelIcon());
 }
 
@@ -45,7 +46,7 @@ void OrbelApp::btn_GameSize_Click(int size) {
     ReopenMainWindow(size);
 }
 
-MainWindow* OrbelApp::ReopenMainWindow(int boardSize) {
+MainWindow* OrbelApp::ReopenMainWindow(int boardSize, const GameRecord* loaded) {
     CloseMainWindow();
     state_->board.BoardSize = static_cast<int16_t>(boardSize);
     auto* window = new MainWindow(*state_, search_);
@@ -59,7 +60,7 @@ MainWindow* OrbelApp::ReopenMainWindow(int boardSize) {
             [this] { records_.mnuFileItem_Click(2); });
     connect(window, &QObject::destroyed, this, &OrbelApp::CheckWindowsLeft);
     mainWindow_ = window;
-    window->Form_Load();
+    window->Form_Load(loaded);
     window->show();
     return window;
 }
@@ -87,6 +88,9 @@ void OrbelApp::mnu_About_Click() {
 void OrbelApp::mnu_Rules_Click() {
     auto* rules = new RulesWindow(mainWindow_);
     rules->setAttribute(Qt::WA_DeleteOnClose);
+    // The window is modal: the game waits until it has gone.
+    auto* hold = new ModalHold(mainWindow_);
+    connect(rules, &QObject::destroyed, this, [hold] { delete hold; });
     rules->show();
 }
 

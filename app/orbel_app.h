@@ -17,15 +17,17 @@ class OrbelApp final : public QObject {
     Q_OBJECT
 
   public:
-    explicit OrbelApp(SearchFunction search = PlaySearch, QObject* parent = nullptr);
+    // An empty `search` plays with the fast search.
+    explicit OrbelApp(RootSearch search = {}, QObject* parent = nullptr);
     ~OrbelApp() override;
 
     // Opens the board-size window, the program's first.
     void Start();
 
     // Closes any open main window and opens it anew, laid out for `boardSize`, with the rest
-    // of the state (the computer's colour, the history and any loaded record) as it stands.
-    MainWindow* ReopenMainWindow(int boardSize);
+    // of the state (the computer's colour, the history and any loaded record) as it stands;
+    // or on `loaded`, a record just read, of that size.
+    MainWindow* ReopenMainWindow(int boardSize, const GameRecord* loaded = nullptr);
 
     GameState& state() { return *state_; }
     MainWindow* mainWindow() const { return mainWindow_; }
@@ -46,7 +48,7 @@ class OrbelApp final : public QObject {
     void CloseMainWindow();
     void CheckWindowsLeft();
 
-    SearchFunction search_;
+    RootSearch search_;
     std::unique_ptr<GameState> state_;
     RecordCommands records_{*this};
     QPointer<MainWindow> mainWindow_;

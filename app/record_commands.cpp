@@ -23,6 +23,9 @@ QWidget* RecordCommands::Window() const {
 }
 
 void RecordCommands::mnuFileItem_Click(int index) {
+    // No game event is handled while the dialog and its message boxes are open: a save
+    // writes the game as it stood when Save was chosen.
+    const ModalHold hold(app_.mainWindow());
     const bool load = index == 1;
     const FileChoice choice =
         frmOpenSave::ChooseGameFile(Window(), load ? OpenSaveMode::Open : OpenSaveMode::Save,
@@ -57,10 +60,7 @@ bool RecordCommands::LoadGameRecord(const QString& file) {
     }
     // The search of the game being replaced must not play into the loaded one.
     if (MainWindow* window = app_.mainWindow()) window->controller().StopComputer();
-    TakeRecord(app_.state(), record);
-    MainWindow* window = app_.ReopenMainWindow(record.BoardSize);
-    window->SetBackwardVisible(false);
-    window->SetForwardVisible(record.RecordCount >= 1);
+    app_.ReopenMainWindow(record.BoardSize, &record);
     return true;
 }
 

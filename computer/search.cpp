@@ -99,28 +99,10 @@ bool SearchRootValues(BoardState& b, SearchTables& t, SearchRun& run) {
 }
 
 int PickRootCandidate(const SearchTables& t, RandomSource& random) {
-    int choice = 0;
-    for (int i = 1; i <= t.SearchCount[1]; ++i) {
-        const Tenths value = t.SearchScores[1][i];
-        if (choice == 0 || value > t.SearchScores[1][choice])
-            choice = i;
-        else if (value == t.SearchScores[1][choice] && random.RandomBelow(2) == 1)
-            choice = i;
-    }
-    return choice;
-}
-
-int ChooseComputerMove(BoardState& b, SearchTables& t, int level, RandomSource& random,
-                       SearchDisplay& display) {
-    display.ShowMessage("Thinking ...");
-    display.ShowBusyPointer();
-    display.WaitSeconds(0.05f);
-    SearchRun run;
-    run.level = level;
-    SearchRootValues(b, t, run);
-    const int choice = PickRootCandidate(t, random);
-    display.RestorePointer();
-    return choice;
+    const int count = t.SearchCount[1];
+    if (count == 0) return 0;
+    return 1 + CoinFlipWalk(
+                   count, [&t](int i) { return t.SearchScores[1][i + 1]; }, random);
 }
 
 Tenths BestRootValue(const SearchTables& t) {

@@ -4,23 +4,13 @@
 
 #include <atomic>
 #include <cstdint>
-#include <string_view>
+#include <functional>
 
 #include "computer/random.h"
 #include "computer/search_tables.h"
 #include "engine/board.h"
 
 namespace orbel {
-
-// What the search shows while it thinks; the window supplies the real thing.
-class SearchDisplay {
-  public:
-    virtual ~SearchDisplay() = default;
-    virtual void ShowMessage(std::string_view) {}
-    virtual void ShowBusyPointer() {}
-    virtual void RestorePointer() {}
-    virtual void WaitSeconds(float) {}
-};
 
 struct SearchRun {
     int level = 1;
@@ -34,14 +24,27 @@ struct SearchRun {
 // in row 1 of the tables. Board and SideToMove are restored; returns false if stopped.
 bool SearchRootValues(BoardState& b, SearchTables& t, SearchRun& run);
 
-// The coin-flip walk over row 1: a later candidate with a greater value replaces the
-// choice, an equal one replaces it when RandomBelow(2) is 1. 0 for an empty row.
-int PickRootCandidate(const SearchTables& t, RandomSource& random);
+// A search that leaves the same root values as SearchRootValues where they decide the
+// choice; the game plays with the fast one.
+using RootSearch = std::function<bool(BoardState&, SearchTables&, SearchRun&)>;
 
-// Thinking message, busy pointer, pause, search, choice, pointer back. Returns the entry
-// of row 1 to play, 0 only when the side to move has no legal move.
-int ChooseComputerMove(BoardState& b, SearchTables& t, int level, RandomSource& random,
-                       SearchDisplay& display);
+// The coin-flip walk over `count` candidates in order: a later one with a greater value
+// takes the choice, an equal one takes it when RandomBelow(2) is 1. Returns 0..count-1
+// (0 when count is 0).
+template <class ValueOf>
+int CoinFlipWalk(int count, ValueOf valueOf, RandomSource& random) {
+    int choice = 0;
+    for (int i = 1; i < count; ++i) {
+        if (valueOf(i) > valueOf(choice))
+            choice = i;
+        else if (valueOf(i) == valueOf(choice) && random.RandomBelow(2) == 1)
+            choice = i;
+    }
+    return choice;
+}
+
+// The coin-flip walk over row 1. 0 for an empty row.
+int PickRootCandidate(const SearchTables& t, RandomSource& random);
 
 // The highest value in row 1 and the candidates that reach it, in row order.
 Tenths BestRootValue(const SearchTables& t);

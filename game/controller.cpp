@@ -1,12 +1,15 @@
 #include "game/controller.h"
 
 #include <algorithm>
+#include <cassert>
 #include <utility>
 
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
+#include "game/game_records.h"
 #include "records/history.h"
+#include "records/replay.h"
 
 namespace orbel {
 
@@ -25,9 +28,21 @@ class DrawingObserver : public PushObserver {
     std::function<void(int, int)> draw_;
 };
 
+// The first push in the computer's own order; 0 when there is none.
+int FirstLegalMove(const BoardState& position) {
+    BoardState b = position;
+    int16_t moves[kMaxCandidates + 1];
+    Tenths scores[kMaxCandidates + 1];
+    int16_t count = 0;
+    GenerateMoves(b, {moves, scores, count});
+    if (count == 0) return 0;
+    SortCandidates({moves, scores, count});
+    return moves[1];
+}
+
 }  // namespace
 
-GameController::GameController(GameState& state, GameView& view, ComputerPlayer& computer,
+GameController::GameController(GameState& state, GameView& view, BackgroundComputer& computer,
                                Scheduler& scheduler)
     : state_(state), view_(view), computer_(computer), scheduler_(scheduler) {}
 
@@ -48,7 +63,7 @@ void GameController::RedrawBoard() {
             view_.SetCellButtonVisible(c, true);
     }
     for (int corner : {1, n, n * n - n + 1, n * n}) {
-        view_.SetCellImageVisible(corner, false);
+        ShowCellImage(corner, false);
         view_.SetCellButtonVisible(corner, false);
     }
 }
@@ -58,13 +73,35 @@ void GameController::ShowMessage(std::string_view text) {
     if (text != ThinkingMessage && text != BlankMessage) view_.Beep();
 }
 
+void GameController::ShowCellImage(int cell, bool visible) {
+    imageShown_[cell] = visible;
+    view_.SetCellImageVisible(cell, visible);
+}
+
+void GameController::ShowBackward(bool visible) {
+    backwardShown_ = visible;
+    view_.SetBackwardVisible(visible);
+}
+
+void GameController::ShowForward(bool visible) {
+    forwardShown_ = visible;
+    view_.SetForwardVisible(visible);
+}
+
 // ---- New game, colour choice, level ---------------------------------------------------------
 
 void GameController::Form_Load() {
     NewGame();
-    view_.SetForwardVisible(false);
-    view_.SetBackwardVisible(false);
+    ShowForward(false);
+    ShowBackward(false);
     SelectLevel(1);
+}
+
+void GameController::Form_Load(const GameRecord& loaded) {
+    assert(loaded.BoardSize == state_.board.BoardSize);
+    TakeRecord(state_, loaded);
+    Form_Load();
+    ShowForward(loaded.RecordCount >= 1);
 }
 
 void GameController::NewGame() {
@@ -81,9 +118,9 @@ void GameController::NewGame() {
     state_.PreviewCell = kNoPreview;
     TakeUndoSnapshot();
     RedrawBoard();
-    for (int c = 1; c <= n * n; ++c) view_.SetCellImageVisible(c, true);
+    for (int c = 1; c <= n * n; ++c) ShowCellImage(c, true);
     for (int corner : {1, n, n * n - n + 1, n * n}) {
-        view_.SetCellImageVisible(corner, false);
+        ShowCellImage(corner, false);
         view_.SetCellButtonVisible(corner, false);
     }
     state_.MoveInProgress = false;
@@ -96,6 +133,7 @@ void GameController::NewGame() {
     state_.PushDone = 0;
     b.MoveNumber = 1;
     state_.StepDelay = kStepDelay;
+    buttonsSavedThisTurn_ = false;
 }
 
 void GameController::mnu_NewGame_Click() {
@@ -103,8 +141,8 @@ void GameController::mnu_NewGame_Click() {
     NewGame();
     state_.history.RecordCount = 0;
     state_.history.BranchMove = 0;
-    view_.SetBackwardVisible(false);
-    view_.SetForwardVisible(false);
+    ShowBackward(false);
+    ShowForward(false);
 }
 
 void GameController::img_Player_Click(int index) {
@@ -115,12 +153,7 @@ void GameController::img_Player_Click(int index) {
         state_.ComputerSide = Blue;
         state_.ComputerSideChoice = Blue;
         // The computer moves now: a tentative placement of the person's would linger.
-        if (state_.PlacementPending && state_.PreviewCell > kNoPreview) {
-            view_.SetCellImageVisible(state_.PreviewCell, true);
-            DrawCell(state_.PreviewCell, Empty);
-            state_.PlacementPending = false;
-            state_.PreviewCell = kNoPreview;
-        }
+        DropPlacement();
         ShowMessage(BlankMessage);
         ComputerTurnLoop();
     } else {
@@ -141,6 +174,17 @@ void GameController::TakeUndoSnapshot() {
     std::copy_n(b.Board + 1, b.CellCount(), state_.history.UndoBoard + 1);
 }
 
+// A chosen cell that nothing was pushed from shows empty again.
+void GameController::DropPlacement() {
+    if (!state_.PlacementPending || state_.MoveInProgress) return;
+    state_.PlacementPending = false;
+    if (state_.PreviewCell > kNoPreview) {
+        ShowCellImage(state_.PreviewCell, true);
+        DrawCell(state_.PreviewCell, Empty);
+    }
+    state_.PreviewCell = kNoPreview;
+}
+
 void GameController::btn_Board_Click(int cell) {
     BoardState& b = state_.board;
     if (busy_ || cell < 1 || cell > b.CellCount() || b.Board[cell] != Empty) return;
@@ -150,7 +194,7 @@ void GameController::btn_Board_Click(int cell) {
     const OfferedDirections offered = DirectionsOffered(b, cell);
     for (int d : {kUp, kLeft, kRight, kDown}) view_.SetArrowVisible(d, offered.Has(d));
     if (state_.PreviewCell > kNoPreview) {
-        view_.SetCellImageVisible(state_.PreviewCell, true);
+        ShowCellImage(state_.PreviewCell, true);
         DrawCell(state_.PreviewCell, Empty);
     }
     state_.PlacementPending = true;
@@ -170,25 +214,28 @@ void GameController::img_dir_Click(int index) {
     }
     if (state_.PushDone == 1) {
         EndHumanTurn();
-        state_.PushDone = 0;
-        ComputerTurnLoop();
         return;
     }
     MoveHistory& h = state_.history;
     if (index == 0) {
         state_.MoveInProgress = false;
-        view_.SetBackwardVisible(h.SavedBackwardVisible);
-        view_.SetForwardVisible(h.SavedForwardVisible);
+        // Only a push of this turn saved what to show; older values belong to another
+        // position and would offer a record move that no longer fits the board.
+        if (buttonsSavedThisTurn_) {
+            ShowBackward(h.SavedBackwardVisible);
+            ShowForward(h.SavedForwardVisible);
+        }
         return;
     }
     if (!DirectionsOffered(state_.board, state_.board.SelectedCell).Has(index)) return;
-    h.SavedBackwardVisible = view_.BackwardVisible();
-    h.SavedForwardVisible = view_.ForwardVisible();
-    view_.SetBackwardVisible(false);
-    view_.SetForwardVisible(false);
+    h.SavedBackwardVisible = backwardShown_;
+    h.SavedForwardVisible = forwardShown_;
+    buttonsSavedThisTurn_ = true;
+    ShowBackward(false);
+    ShowForward(false);
     if (!TryHumanPush(index)) {
-        view_.SetBackwardVisible(h.SavedBackwardVisible);
-        view_.SetForwardVisible(h.SavedForwardVisible);
+        ShowBackward(h.SavedBackwardVisible);
+        ShowForward(h.SavedForwardVisible);
     }
 }
 
@@ -199,9 +246,10 @@ bool GameController::TryHumanPush(int direction) {
     b.Board[placement] = b.SideToMove;
     DrawingObserver draw([this](int cell, int value) { DrawCell(cell, value); });
     const bool pushed = RunPush(b, direction, RingRule::Check, Placed::MovesOn, &draw);
+    assert(BoardIsSound(b));
     // The flash may have left the emptied placement cell's image hidden; an orbel pushed
     // there later must show.
-    view_.SetCellImageVisible(placement, true);
+    ShowCellImage(placement, true);
     if (!pushed) {
         ShowMessage("You Cant't Push Out");
         state_.MoveInProgress = false;
@@ -213,26 +261,42 @@ bool GameController::TryHumanPush(int direction) {
 
 void GameController::EndHumanTurn() {
     BoardState& b = state_.board;
-    MoveHistory& h = state_.history;
     state_.PlacementPending = false;
-    view_.SetCellImageVisible(b.SelectedCell, true);
+    ShowCellImage(b.SelectedCell, true);
     state_.MoveInProgress = false;
-    h.HistoryMoved[b.MoveNumber] = b.SelectedCell;
-    if (h.SavedForwardVisible) h.BranchMove = b.MoveNumber;
-    ++b.MoveNumber;
-    view_.SetBackwardVisible(true);
+    state_.history.HistoryMoved[b.MoveNumber] = b.SelectedCell;
+    forwardAtMoveStart_ = state_.history.SavedForwardVisible;
     b.SideToMove = static_cast<int16_t>(-b.SideToMove);
     ShowMessage(BlankMessage);
-    CheckGameEnd();
+    state_.PushDone = 0;
+    CompleteMove(false);
 }
 
 void GameController::tmr_Select_Timer() {
     if (state_.GameOver || !state_.PlacementPending) return;
     const int cell = state_.board.SelectedCell;
-    view_.SetCellImageVisible(cell, !view_.CellImageVisible(cell));
+    ShowCellImage(cell, !imageShown_[cell]);
 }
 
-// ---- End of the game ----------------------------------------------------------------------------
+// ---- Completed moves and the end of the game ----------------------------------------------------
+
+// Every completed move ends here, the turn already handed to the other side: the person's,
+// the computer's, the hint's and a move replayed from a record.
+void GameController::CompleteMove(bool fromRecord) {
+    BoardState& b = state_.board;
+    MoveHistory& h = state_.history;
+    if (fromRecord && b.MoveNumber == h.BranchMove)
+        h.BranchMove = 0;  // back on the record where the game had left it
+    else if (!fromRecord && forwardAtMoveStart_)
+        h.BranchMove = b.MoveNumber;  // the game leaves the record here
+    ++b.MoveNumber;
+    buttonsSavedThisTurn_ = false;
+    ShowBackward(true);
+    ShowForward(fromRecord && b.MoveNumber <= h.RecordCount);
+    busy_ = false;
+    CheckGameEnd();
+    if (!fromRecord) ComputerTurnLoop();
+}
 
 void GameController::CheckGameEnd() {
     const BoardState& b = state_.board;
@@ -259,10 +323,27 @@ void GameController::CheckGameEnd() {
 // ---- Moves shown on the board -------------------------------------------------------------------
 
 std::function<void()> GameController::Guarded(std::function<void()> then) {
-    const unsigned epoch = epoch_;
-    return [this, epoch, then = std::move(then)] {
-        if (epoch == epoch_) then();
+    return [this, epoch = epoch_, then = std::move(then)] {
+        if (epoch != epoch_) return;
+        if (holds_ > 0)
+            held_.push_back(then);
+        else
+            then();
     };
+}
+
+void GameController::HoldGame() {
+    ++holds_;
+}
+
+void GameController::ReleaseGame() {
+    assert(holds_ > 0);
+    if (holds_ > 0) --holds_;
+    while (holds_ == 0 && !held_.empty()) {
+        const std::function<void()> next = std::move(held_.front());
+        held_.erase(held_.begin());
+        next();
+    }
 }
 
 void GameController::PerformMove(int direction, std::function<void()> then) {
@@ -293,7 +374,8 @@ void GameController::FinishPush(int direction) {
     const int placement = b.SelectedCell;
     DrawingObserver draw([this](int cell, int value) { DrawCell(cell, value); });
     RunPush(b, direction, RingRule::Ignore, Placed::MovesOn, &draw);
-    view_.SetCellImageVisible(placement, true);
+    assert(BoardIsSound(b));
+    ShowCellImage(placement, true);
     state_.PlacementPending = false;
     state_.MoveInProgress = false;
     state_.history.HistoryMoved[b.MoveNumber] = b.SelectedCell;
@@ -302,96 +384,62 @@ void GameController::FinishPush(int direction) {
     state_.PreviewCell = kNoPreview;
 }
 
-// ---- The computer's move and the hint
-// ------------------------------------------------------------
+// ---- The computer's move and the hint ------------------------------------------------------
 
 void GameController::ComputerTurnLoop() {
     if (busy_) return;
     const BoardState& b = state_.board;
-    if (b.SideToMove == state_.ComputerSide && state_.SearchLevel != 0 && !state_.GameOver)
-        ComputerTurn();
-}
-
-void GameController::ComputerTurn() {
-    if (!HasLegalMove(state_.board)) return;
-    StartThinking(state_.SearchLevel, false, view_.ForwardVisible());
+    if (b.SideToMove == state_.ComputerSide && state_.SearchLevel != 0 && !state_.GameOver &&
+        HasLegalMove(b))
+        StartThinking(state_.SearchLevel);
 }
 
 void GameController::btn_Hint_Click() {
     if (busy_ || state_.MoveInProgress || state_.GameOver) return;
-    BoardState& b = state_.board;
-    state_.PlacementPending = false;
-    if (b.SelectedCell > 0) view_.SetCellImageVisible(b.SelectedCell, true);
     // The hint's move replaces a tentative placement; leave no orbel drawn there.
-    if (state_.PreviewCell > kNoPreview) {
-        view_.SetCellImageVisible(state_.PreviewCell, true);
-        DrawCell(state_.PreviewCell, Empty);
-    }
-    if (!HasLegalMove(b)) return;
-    const int level = state_.SearchLevel == 0 ? kHintLevelForTwoPlayers : state_.SearchLevel;
-    StartThinking(level, true, view_.ForwardVisible());
+    DropPlacement();
+    if (!HasLegalMove(state_.board)) return;
+    StartThinking(state_.SearchLevel == 0 ? kHintLevelForTwoPlayers : state_.SearchLevel);
 }
 
-void GameController::StartThinking(int level, bool hint, bool forwardWasVisible) {
+void GameController::StartThinking(int level) {
     busy_ = true;
+    forwardAtMoveStart_ = forwardShown_;
     ShowMessage(ThinkingMessage);
     view_.SetBusyPointer(true);
-    const unsigned epoch = epoch_;
-    scheduler_.After(kPauseBeforeSearch, Guarded([this, level, hint, forwardWasVisible, epoch] {
-                         computer_.Choose(
-                             state_.board, level,
-                             [this, hint, forwardWasVisible, epoch](const BestMoves& best) {
-                                 if (epoch == epoch_) PlayChosenMove(best, hint, forwardWasVisible);
-                             });
+    auto play = Guarded([this] { PlayChosenMove(chosen_); });
+    scheduler_.After(kPauseBeforeSearch, Guarded([this, level, play] {
+                         computer_.Start(state_.board, level, [this, play](const BestMoves& best) {
+                             chosen_ = best;
+                             play();
+                         });
                      }));
 }
 
-void GameController::PlayChosenMove(const BestMoves& best, bool hint, bool forwardWasVisible) {
+void GameController::PlayChosenMove(const BestMoves& best) {
     view_.SetBusyPointer(false);
-    if (best.count == 0) {
-        busy_ = false;
-        return;
-    }
-    // Each later equal candidate takes the choice over on a coin flip.
-    int choice = 0;
-    for (int i = 1; i < best.count; ++i)
-        if (state_.random.RandomBelow(2) == 1) choice = i;
-    const int code = best.codes[choice];
     BoardState& b = state_.board;
-    state_.PlacementPending = true;
-    b.SelectedCell = static_cast<int16_t>(PlacementOf(code));
-    PerformMove(DirectionOf(code), [this, hint, forwardWasVisible] {
-        if (hint) {
-            AfterHintMove(forwardWasVisible);
+    int code = PickBestMove(best, state_.random);
+    if (code == 0) {
+        // A search that finds nothing where a push exists is a fault; the game still moves.
+        assert(!HasLegalMove(b));
+        code = FirstLegalMove(b);
+        if (code == 0) {
+            busy_ = false;
+            ShowMessage(BlankMessage);
+            CheckGameEnd();
             return;
         }
-        BoardState& board = state_.board;
-        if (forwardWasVisible) state_.history.BranchMove = board.MoveNumber;
-        ++board.MoveNumber;
-        view_.SetBackwardVisible(true);
-        view_.SetForwardVisible(false);
-        busy_ = false;
-        CheckGameEnd();
-        ComputerTurnLoop();
-    });
-}
-
-void GameController::AfterHintMove(bool forwardWasVisible) {
-    BoardState& b = state_.board;
-    if (forwardWasVisible) {
-        state_.history.BranchMove = b.MoveNumber;
-        view_.SetForwardVisible(false);
     }
-    ++b.MoveNumber;
-    view_.SetBackwardVisible(true);
-    busy_ = false;
-    CheckGameEnd();
-    ComputerTurnLoop();
+    state_.PlacementPending = true;
+    b.SelectedCell = static_cast<int16_t>(PlacementOf(code));
+    PerformMove(DirectionOf(code), [this] { CompleteMove(false); });
 }
 
 void GameController::StopComputer() {
     computer_.Cancel();
     ++epoch_;
+    held_.clear();
     if (busy_) view_.SetBusyPointer(false);
     busy_ = false;
 }
@@ -403,21 +451,23 @@ void GameController::Undo() {
     BoardState& b = state_.board;
     MoveHistory& h = state_.history;
     for (int c = 1; c <= b.CellCount(); ++c) std::swap(b.Board[c], h.UndoBoard[c]);
+    assert(BoardIsSound(b));
     RedrawBoard();
     ShowMessage(BlankMessage);
     view_.SetCellButtonsDefaultPointer();
     state_.PlacementPending = false;
-    view_.SetCellImageVisible(b.SelectedCell, true);
+    ShowCellImage(b.SelectedCell, true);
     state_.MoveInProgress = false;
     state_.PushDone = 0;
-    view_.SetBackwardVisible(h.SavedBackwardVisible);
-    view_.SetForwardVisible(h.SavedForwardVisible);
+    ShowBackward(h.SavedBackwardVisible);
+    ShowForward(h.SavedForwardVisible);
 }
 
 void GameController::Backward() {
     BoardState& b = state_.board;
     MoveHistory& h = state_.history;
-    if (busy_ || b.MoveNumber < 2) return;
+    if (busy_ || !backwardShown_ || b.MoveNumber < 2) return;
+    DropPlacement();
     const int target = b.MoveNumber - 2;
     NewGame();
     state_.StepDelay = 0;
@@ -430,33 +480,33 @@ void GameController::Backward() {
         PerformMove(DirectionFromCells(b.BoardSize, placed, moved), {});
         ++b.MoveNumber;
     }
-    if (target == 0) view_.SetBackwardVisible(false);
-    if (target == h.BranchMove - 1) view_.SetForwardVisible(true);
-    if (target == h.RecordCount - 1 && h.BranchMove == 0) view_.SetForwardVisible(true);
+    if (target == 0) ShowBackward(false);
+    if (target == h.BranchMove - 1) ShowForward(true);
+    if (target == h.RecordCount - 1 && h.BranchMove == 0) ShowForward(true);
     state_.StepDelay = kStepDelay;
 }
 
 void GameController::Forward() {
     BoardState& b = state_.board;
     MoveHistory& h = state_.history;
-    if (busy_ || b.MoveNumber > h.RecordCount) return;
+    if (busy_ || !forwardShown_ || b.MoveNumber > h.RecordCount) return;
     const int placed = h.RecordPlaced[b.MoveNumber];
     const int moved = h.RecordMoved[b.MoveNumber];
+    // The record's move must fit the board shown; one that does not is never played.
+    BoardState trial = b;
+    if (PlayRecordedMove(trial, placed, moved) != RecordError::None) {
+        ShowForward(false);
+        return;
+    }
+    DropPlacement();
     state_.PlacementPending = true;
     b.SelectedCell = static_cast<int16_t>(placed);
     state_.StepDelay = kStepDelay;
     busy_ = true;
     PerformMove(DirectionFromCells(b.BoardSize, placed, moved), [this] {
-        BoardState& board = state_.board;
-        MoveHistory& history = state_.history;
         // Later moves are shown without a pause until Backward or a new game.
         state_.StepDelay = 0;
-        if (board.MoveNumber == history.BranchMove) history.BranchMove = 0;
-        ++board.MoveNumber;
-        busy_ = false;
-        CheckGameEnd();
-        view_.SetBackwardVisible(true);
-        if (board.MoveNumber > history.RecordCount) view_.SetForwardVisible(false);
+        CompleteMove(true);
     });
 }
 

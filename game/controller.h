@@ -3,10 +3,14 @@
 
 #include <functional>
 #include <string_view>
+#include <vector>
 
-#include "game/computer_player.h"
+#include "computer/computer_player.h"
+#include "game/background_computer.h"
 #include "game/game_state.h"
+#include "game/scheduler.h"
 #include "game/view.h"
+#include "records/record_file.h"
 
 namespace orbel {
 
@@ -15,11 +19,14 @@ inline constexpr std::string_view ThinkingMessage = "Thinking ...";
 
 class GameController {
   public:
-    GameController(GameState& state, GameView& view, ComputerPlayer& computer,
+    GameController(GameState& state, GameView& view, BackgroundComputer& computer,
                    Scheduler& scheduler);
 
     // The window has been laid out for the state's BoardSize: start a game at Easy.
     void Form_Load();
+    // The same for a record just read and checked, of the state's BoardSize: Forward then
+    // replays its moves from a new game with its colours.
+    void Form_Load(const GameRecord& loaded);
 
     // Window events.
     void btn_Board_Click(int cell);
@@ -37,6 +44,11 @@ class GameController {
     // (Exit, Change Game Size, Load Game).
     void StopComputer();
 
+    // While a modal window is open no game event is handled: a search or a pause that
+    // ends meanwhile waits, and goes on when the last hold is released.
+    void HoldGame();
+    void ReleaseGame();
+
     // True while the computer thinks or a move is being shown; moves, arrows, Undo, Hint,
     // Backward and Forward are ignored meanwhile.
     bool ComputerBusy() const { return busy_; }
@@ -53,27 +65,44 @@ class GameController {
     void DrawCell(int cell, int value);
     void RedrawBoard();
     void ShowMessage(std::string_view text);
+    void ShowCellImage(int cell, bool visible);
+    void ShowBackward(bool visible);
+    void ShowForward(bool visible);
 
     void TakeUndoSnapshot();
+    void DropPlacement();
     bool TryHumanPush(int direction);
+    void EndHumanTurn();
     void PerformMove(int direction, std::function<void()> then);
     void FinishPush(int direction);
-    void EndHumanTurn();
+    void CompleteMove(bool fromRecord);
     void CheckGameEnd();
     void ComputerTurnLoop();
-    void ComputerTurn();
-    void PlayChosenMove(const BestMoves& best, bool hint, bool forwardWasVisible);
-    void AfterHintMove(bool forwardWasVisible);
-    void StartThinking(int level, bool hint, bool forwardWasVisible);
-    // Runs `then` unless a newer game has begun since `epoch`.
+    void StartThinking(int level);
+    void PlayChosenMove(const BestMoves& best);
+    // Runs `then` unless a newer game has begun since; while the game is held, later.
     std::function<void()> Guarded(std::function<void()> then);
 
     GameState& state_;
     GameView& view_;
-    ComputerPlayer& computer_;
+    BackgroundComputer& computer_;
     Scheduler& scheduler_;
+
+    // What the window shows, as this controller last told it.
+    bool imageShown_[kBoardEntries] = {};
+    bool backwardShown_ = false;
+    bool forwardShown_ = false;
+
+    // The Backward/Forward visibility in the history was saved by a push of this turn.
+    bool buttonsSavedThisTurn_ = false;
+    // Forward was offered when the move in hand began: completing it leaves the record.
+    bool forwardAtMoveStart_ = false;
+
     bool busy_ = false;
     unsigned epoch_ = 0;
+    int holds_ = 0;
+    std::vector<std::function<void()>> held_;
+    BestMoves chosen_;
 };
 
 }  // namespace orbel

@@ -122,12 +122,12 @@ constexpr LevelItem kLevelItems[kDeepestLevel + 1] = {
 
 }  // namespace
 
-MainWindow::MainWindow(GameState& state, SearchFunction search, QWidget* parent)
+MainWindow::MainWindow(GameState& state, RootSearch search, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                               Qt::MSWindowsFixedSizeDialogHint),
       state_(state),
-      computer_(search),
+      computer_(std::move(search)),
       controller_(state, *this, computer_, scheduler_) {
     setObjectName(QStringLiteral("frm_Orbel"));
     setWindowTitle(QStringLiteral("Orbel Five"));
@@ -281,7 +281,7 @@ void MainWindow::CreateMenus() {
             &MainWindow::aboutRequested);
 }
 
-void MainWindow::Form_Load() {
+void MainWindow::Form_Load(const GameRecord* loaded) {
     if (const QScreen* shown = screen()) {
         const QRect whole = shown->geometry();
         move(whole.left() + (whole.width() - width()) / 2,
@@ -295,7 +295,10 @@ void MainWindow::Form_Load() {
         cellImages_[cell]->hide();
         cellImages_[cell]->setEnabled(false);
     }
-    controller_.Form_Load();
+    if (loaded)
+        controller_.Form_Load(*loaded);
+    else
+        controller_.Form_Load();
 }
 
 // Pitch 50 up to 11 x 11, 34 beyond; every cell is one pixel wider than the pitch so
@@ -425,6 +428,14 @@ void MainWindow::mnu_GameSize_Click() {
 void MainWindow::mnu_Exit_Click() {
     controller_.StopComputer();
     close();
+}
+
+ModalHold::ModalHold(MainWindow* window) : window_(window) {
+    if (window_) window_->controller().HoldGame();
+}
+
+ModalHold::~ModalHold() {
+    if (window_) window_->controller().ReleaseGame();
 }
 
 }  // namespace orbel

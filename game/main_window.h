@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 
 #include "game/controller.h"
@@ -22,28 +23,27 @@ class MainWindow final : public QMainWindow, public GameView {
 
   public:
     // `state` outlives the window; `search` is the computer's look-ahead.
-    explicit MainWindow(GameState& state, SearchFunction search = PlaySearch,
-                        QWidget* parent = nullptr);
+    explicit MainWindow(GameState& state, RootSearch search = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Lays the board out for the state's BoardSize and starts a game at Easy. Run once,
-    // before the window is shown.
-    void Form_Load();
+    // Lays the board out for the state's BoardSize and starts a game at Easy, or on a record
+    // just read when `loaded` is given. Run once, before the window is shown.
+    void Form_Load(const GameRecord* loaded = nullptr);
 
     GameController& controller() { return controller_; }
 
     void DrawCell(int cell, int value) override;
     void SetCellButtonVisible(int cell, bool visible) override;
     void SetCellImageVisible(int cell, bool visible) override;
-    bool CellImageVisible(int cell) const override;
+    bool CellImageVisible(int cell) const;
     void SetCellButtonsDefaultPointer() override;
     void SetArrowVisible(int direction, bool visible) override;
     void ShowMessage(std::string_view text, int sideToMove) override;
     void Beep() override;
     void SetBackwardVisible(bool visible) override;
     void SetForwardVisible(bool visible) override;
-    bool BackwardVisible() const override;
-    bool ForwardVisible() const override;
+    bool BackwardVisible() const;
+    bool ForwardVisible() const;
     void SetUndoEnabled(bool enabled) override;
     void SetHintEnabled(bool enabled) override;
     void SetBusyPointer(bool busy) override;
@@ -87,6 +87,19 @@ class MainWindow final : public QMainWindow, public GameView {
     QTimer* selectTimer_ = nullptr;
     std::array<QAction*, kDeepestLevel + 1> levelItems_ = {};
     bool busyPointer_ = false;
+};
+
+// Holds the window's game while it lives: a modal window of the program is open. A window
+// closed meanwhile is simply let go.
+class ModalHold {
+  public:
+    explicit ModalHold(MainWindow* window);
+    ~ModalHold();
+    ModalHold(const ModalHold&) = delete;
+    ModalHold& operator=(const ModalHold&) = delete;
+
+  private:
+    QPointer<MainWindow> window_;
 };
 
 }  // namespace orbel

@@ -7,10 +7,10 @@
 
 namespace orbel {
 
-QtComputerPlayer::QtComputerPlayer(SearchFunction search)
-    : search_(search),
+QtComputerPlayer::QtComputerPlayer(RootSearch search)
+    : player_(search ? std::make_unique<ComputerPlayer>(std::move(search))
+                     : std::make_unique<ComputerPlayer>()),
       position_(std::make_unique<BoardState>()),
-      tables_(std::make_unique<SearchTables>()),
       worker_([this] { Work(); }) {}
 
 QtComputerPlayer::~QtComputerPlayer() {
@@ -23,36 +23,31 @@ QtComputerPlayer::~QtComputerPlayer() {
     worker_.join();
 }
 
-void QtComputerPlayer::Choose(const BoardState& position, int level,
-                              std::function<void(const BestMoves&)> done) {
+void QtComputerPlayer::Start(const BoardState& position, int level,
+                             std::function<void(const BestMoves&)> done) {
     Cancel();
     {
         std::lock_guard lock(mutex_);
         *position_ = position;
-        jobLevel_ = level;
-        jobGeneration_ = ++generation_;
+        level_ = level;
+        jobRequest_ = ++request_;
         jobPending_ = true;
     }
     done_ = std::move(done);
     wake_.notify_one();
 }
 
-// Once this returns the worker is idle and no result of an earlier search can be
-// delivered, because the generation has moved on.
+// Once this returns the worker is idle and the token is down again; a result already
+// queued finds no one waiting for it.
 void QtComputerPlayer::Cancel() {
-    ++generation_;
+    ++request_;
     done_ = nullptr;
     std::unique_lock lock(mutex_);
     jobPending_ = false;
-    if (searching_) {
-        stop_.store(true, std::memory_order_relaxed);
-        WaitUntilIdle(lock);
-        stop_.store(false, std::memory_order_relaxed);
-    }
-}
-
-void QtComputerPlayer::WaitUntilIdle(std::unique_lock<std::mutex>& lock) {
+    if (!searching_) return;
+    cancel_.store(true);
     idle_.wait(lock, [this] { return !searching_; });
+    cancel_.store(false);
 }
 
 void QtComputerPlayer::Work() {
@@ -62,30 +57,26 @@ void QtComputerPlayer::Work() {
         if (quit_) return;
         jobPending_ = false;
         searching_ = true;
-        const unsigned generation = jobGeneration_;
-        SearchRun run;
-        run.level = jobLevel_;
-        run.stop = &stop_;
+        const int level = level_;
+        const unsigned request = jobRequest_;
         lock.unlock();
 
-        const bool finished = search_(*position_, *tables_, run);
-        if (finished) best_.count = BestRootMoves(*tables_, best_.codes);
+        const BestMoves best = player_->Choose(*position_, level, cancel_);
 
         lock.lock();
         searching_ = false;
-        if (finished && !stop_.load(std::memory_order_relaxed))
+        if (!cancel_.load())
             QMetaObject::invokeMethod(
-                &context_, [this, generation] { Deliver(generation); }, Qt::QueuedConnection);
+                &context_, [this, request, best] { Deliver(request, best); }, Qt::QueuedConnection);
         idle_.notify_all();
     }
 }
 
-void QtComputerPlayer::Deliver(unsigned generation) {
-    if (generation != generation_ || !done_) return;
-    // The handler may start the next search, which replaces done_ and refills best_.
+void QtComputerPlayer::Deliver(unsigned request, const BestMoves& best) {
+    if (request != request_ || !done_) return;
+    // The handler may start the next search, which replaces done_.
     const auto done = std::move(done_);
     done_ = nullptr;
-    const BestMoves best = best_;
     done(best);
 }
 

@@ -9,39 +9,33 @@
 #include <mutex>
 #include <thread>
 
-#include "computer/play_search.h"
-#include "computer/search.h"
-#include "game/computer_player.h"
+#include "computer/computer_player.h"
+#include "game/background_computer.h"
+#include "game/scheduler.h"
 
 namespace orbel {
 
-// Any search that leaves the same root values as SearchRootValues may stand in for it;
-// the game plays with the fast one.
-using SearchFunction = bool (*)(BoardState&, SearchTables&, SearchRun&);
-
-// One worker thread for the player's whole life, searching its own copy of the position in
-// its own tables, so a computer move allocates nothing.
-class QtComputerPlayer final : public ComputerPlayer {
+// One worker thread for the player's whole life, asking the one ComputerPlayer it owns;
+// a result reaches the window only if no Cancel came after its Start.
+class QtComputerPlayer final : public BackgroundComputer {
   public:
-    explicit QtComputerPlayer(SearchFunction search = PlaySearch);
+    // An empty `search` plays with the fast search.
+    explicit QtComputerPlayer(RootSearch search = {});
     ~QtComputerPlayer() override;
     QtComputerPlayer(const QtComputerPlayer&) = delete;
     QtComputerPlayer& operator=(const QtComputerPlayer&) = delete;
 
-    void Choose(const BoardState& position, int level,
-                std::function<void(const BestMoves&)> done) override;
+    void Start(const BoardState& position, int level,
+               std::function<void(const BestMoves&)> done) override;
     void Cancel() override;
 
   private:
     void Work();
-    void Deliver(unsigned generation);
-    void WaitUntilIdle(std::unique_lock<std::mutex>& lock);
+    void Deliver(unsigned request, const BestMoves& best);
 
-    const SearchFunction search_;
+    std::unique_ptr<ComputerPlayer> player_;
     std::unique_ptr<BoardState> position_;
-    std::unique_ptr<SearchTables> tables_;
-    BestMoves best_;
-    std::atomic<bool> stop_{false};
+    std::atomic<bool> cancel_{false};
 
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -49,11 +43,11 @@ class QtComputerPlayer final : public ComputerPlayer {
     bool jobPending_ = false;
     bool searching_ = false;
     bool quit_ = false;
-    int jobLevel_ = 1;
-    unsigned jobGeneration_ = 0;
+    int level_ = 1;
+    unsigned jobRequest_ = 0;
 
-    // Window's thread only: a result is delivered only while its generation is current.
-    unsigned generation_ = 0;
+    // Window's thread only: a result is for the newest request, or for no one.
+    unsigned request_ = 0;
     std::function<void(const BestMoves&)> done_;
     QObject context_;
     std::thread worker_;

@@ -1,4 +1,5 @@
-// What the game controller needs from a window; tests supply a window of their own.
+// What the game controller tells a window; tests supply a window of their own. The window
+// is told and never asked: the controller keeps what it has shown.
 #pragma once
 
 #include <string_view>
@@ -15,7 +16,6 @@ class GameView {
     virtual void DrawCell(int cell, int value) = 0;
     virtual void SetCellButtonVisible(int cell, bool visible) = 0;
     virtual void SetCellImageVisible(int cell, bool visible) = 0;
-    virtual bool CellImageVisible(int cell) const = 0;
     // Take-back hands the cell buttons back their default pointer.
     virtual void SetCellButtonsDefaultPointer() = 0;
 
@@ -28,8 +28,6 @@ class GameView {
 
     virtual void SetBackwardVisible(bool visible) = 0;
     virtual void SetForwardVisible(bool visible) = 0;
-    virtual bool BackwardVisible() const = 0;
-    virtual bool ForwardVisible() const = 0;
     virtual void SetUndoEnabled(bool enabled) = 0;
     virtual void SetHintEnabled(bool enabled) = 0;
 

@@ -6,6 +6,7 @@
 
 #include "engine/move_generation.h"
 #include "fake_game_view.h"
+#include "game/game_records.h"
 
 namespace orbel {
 namespace {
@@ -151,8 +152,8 @@ TEST_F(controller, clicks_that_do_nothing) {
 
 TEST_F(controller, refused_push_keeps_the_placement_and_another_arrow_works) {
     Open(5, 0);
+    PersonMoves(8, 2);  // a completed move offers Backward
     SetPosition({{8, Red}, {9, Blue}, {12, Blue}, {13, Red}}, Blue, 5);
-    view.backward = true;
     game->btn_Board_Click(7);
     EXPECT_TRUE(view.arrow[6]);
     EXPECT_TRUE(view.arrow[2]);
@@ -429,16 +430,9 @@ class controller_record : public controller {
     void LoadRecordOf(std::initializer_list<std::pair<int, int>> moves) {
         Open(9, 0);
         for (auto [cell, direction] : moves) PersonMoves(cell, direction);
-        const int count = board().MoveNumber - 1;
-        for (int i = 1; i <= count; ++i) {
-            history().RecordPlaced[i] = history().HistoryPlaced[i];
-            history().RecordMoved[i] = history().HistoryMoved[i];
-        }
-        history().RecordCount = static_cast<int16_t>(count);
-        history().BranchMove = 0;
-        game->Form_Load();
+        const GameRecord record = RecordOfGame(*state);
+        game->Form_Load(record);
         game->SelectLevel(0);
-        view.forward = count >= 1;
     }
     void StepForward() {
         game->Forward();

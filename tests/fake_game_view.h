@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "computer/search.h"
-#include "game/computer_player.h"
+#include "game/background_computer.h"
+#include "game/scheduler.h"
 #include "game/view.h"
 
 namespace orbel::testing {
@@ -35,7 +36,6 @@ struct FakeView : GameView {
     }
     void SetCellButtonVisible(int cell, bool v) override { button[cell] = v; }
     void SetCellImageVisible(int cell, bool v) override { image[cell] = v; }
-    bool CellImageVisible(int cell) const override { return image[cell]; }
     void SetCellButtonsDefaultPointer() override { ++defaultPointerCalls; }
     void SetArrowVisible(int d, bool v) override { arrow[d] = v; }
     void ShowMessage(std::string_view text, int side) override {
@@ -45,8 +45,6 @@ struct FakeView : GameView {
     void Beep() override { ++beeps; }
     void SetBackwardVisible(bool v) override { backward = v; }
     void SetForwardVisible(bool v) override { forward = v; }
-    bool BackwardVisible() const override { return backward; }
-    bool ForwardVisible() const override { return forward; }
     void SetUndoEnabled(bool e) override { undo = e; }
     void SetHintEnabled(bool e) override { hint = e; }
     void SetBusyPointer(bool busy) override { busyDepth = busy ? 1 : 0; }
@@ -74,7 +72,7 @@ struct ManualScheduler : Scheduler {
 };
 
 // Searches with the reference search when the test says the computer has finished.
-struct HandComputer : ComputerPlayer {
+struct HandComputer : BackgroundComputer {
     struct Request {
         BoardState position;
         int level;
@@ -85,8 +83,8 @@ struct HandComputer : ComputerPlayer {
     bool deliverAfterCancel = false;
     SearchTables tables;
 
-    void Choose(const BoardState& position, int level,
-                std::function<void(const BestMoves&)> done) override {
+    void Start(const BoardState& position, int level,
+               std::function<void(const BestMoves&)> done) override {
         requests.push_back({position, level, std::move(done)});
     }
     void Cancel() override {
@@ -102,6 +100,7 @@ struct HandComputer : ComputerPlayer {
         run.level = r.level;
         SearchRootValues(r.position, tables, run);
         BestMoves best;
+        best.value = BestRootValue(tables);
         best.count = BestRootMoves(tables, best.codes);
         r.done(best);
         return true;

@@ -24,10 +24,13 @@ struct Table {
     ManualScheduler clock;
     std::unique_ptr<GameController> game;
 
-    void Open(int size) {
+    void Open(int size, const GameRecord* loaded = nullptr) {
         state->board.BoardSize = static_cast<int16_t>(size);
         game = std::make_unique<GameController>(*state, view, computer, clock);
-        game->Form_Load();
+        if (loaded)
+            game->Form_Load(*loaded);
+        else
+            game->Form_Load();
         game->SelectLevel(0);
     }
     // A random legal move, made with the three clicks.
@@ -65,8 +68,7 @@ TEST(game_records, a_saved_game_reads_back_move_for_move_on_every_size) {
 
         Table replay;
         replay.state->board.BoardSize = 9;  // the record brings its own size
-        TakeRecord(*replay.state, read);
-        replay.Open(read.BoardSize);
+        replay.Open(read.BoardSize, &read);
         EXPECT_EQ(replay.state->board.BoardSize, size);
         EXPECT_EQ(replay.state->ComputerSide, Blue);
         for (size_t i = 0; i < positions.size(); ++i) {

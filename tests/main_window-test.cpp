@@ -80,7 +80,7 @@ QAction* MenuItem(const QWidget& w, const char* name) {
 }
 
 std::unique_ptr<MainWindow> OpenWindow(GameState& state, int n,
-                                       SearchFunction search = SearchRootValues) {
+                                       RootSearch search = SearchRootValues) {
     state.board.BoardSize = static_cast<int16_t>(n);
     state.ComputerSideChoice = Red;
     auto window = std::make_unique<MainWindow>(state, search);
@@ -468,7 +468,7 @@ void MainWindowTest::computer_delivers_on_the_window_thread_and_never_after_canc
     BestMoves received;
     {
         QtComputerPlayer computer;
-        computer.Choose(position, 2, [&](const BestMoves& best) {
+        computer.Start(position, 2, [&](const BestMoves& best) {
             QCOMPARE(QThread::currentThread(), QCoreApplication::instance()->thread());
             received = best;
             ++deliveries;
@@ -483,7 +483,7 @@ void MainWindowTest::computer_delivers_on_the_window_thread_and_never_after_canc
     }
 
     QtComputerPlayer gated(GatedSearch);
-    gated.Choose(position, 1, [&](const BestMoves&) { ++deliveries; });
+    gated.Start(position, 1, [&](const BestMoves&) { ++deliveries; });
     QTRY_COMPARE(searchesStarted.load(), 1);
     gated.Cancel();
     QCOMPARE(searchesStopped.load(), 1);
@@ -492,12 +492,12 @@ void MainWindowTest::computer_delivers_on_the_window_thread_and_never_after_canc
     QCOMPARE(deliveries, 1);
 
     // The player searches again after a cancelled search, and its destructor stops a search.
-    gated.Choose(position, 1, [&](const BestMoves&) { ++deliveries; });
+    gated.Start(position, 1, [&](const BestMoves&) { ++deliveries; });
     QTRY_COMPARE(deliveries, 2);
     gateOpen = false;
     {
         QtComputerPlayer leaving(GatedSearch);
-        leaving.Choose(position, 1, [&](const BestMoves&) { ++deliveries; });
+        leaving.Start(position, 1, [&](const BestMoves&) { ++deliveries; });
         QTRY_COMPARE(searchesStarted.load(), 3);
     }
     QCOMPARE(searchesStopped.load(), 2);

@@ -157,8 +157,8 @@ TEST(search, no_legal_move_chooses_entry_zero) {
         {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue}, {17, Red}, {18, Blue}, {19, Red}});
     Searcher s;
     RandomSource random(3);
-    SearchDisplay display;
-    EXPECT_EQ(ChooseComputerMove(b, *s.tables, 3, random, display), 0);
+    s.Run(b, 3);
+    EXPECT_EQ(PickRootCandidate(*s.tables, random), 0);
 }
 
 TEST(search, stop_flag_ends_a_search_early) {

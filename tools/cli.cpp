@@ -62,7 +62,8 @@ int BadInput(std::ostream& err, std::string_view message) {
     return kCliBadInput;
 }
 
-int Analyse(Arguments args, std::ostream& out, std::ostream& err, const SearchMaker& make) {
+int Analyse(Arguments args, std::ostream& out, std::ostream& err,
+            const std::function<RootSearch(int)>& make) {
     SearchOptions options;
     options.level = 1;
     options.threads = 0;
@@ -96,7 +97,8 @@ int Analyse(Arguments args, std::ostream& out, std::ostream& err, const SearchMa
     return kCliDone;
 }
 
-int Bench(Arguments args, std::ostream& out, std::ostream& err, const SearchMaker& make) {
+int Bench(Arguments args, std::ostream& out, std::ostream& err,
+          const std::function<RootSearch(int)>& make) {
     SearchOptions options;
     options.level = kBenchLevel;
     bool reference = false;
@@ -125,7 +127,7 @@ int Bench(Arguments args, std::ostream& out, std::ostream& err, const SearchMake
 }  // namespace
 
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-           const SearchMaker& makeSearch) {
+           const std::function<RootSearch(int)>& makeSearch) {
     if (args.empty()) return BadInput(err, kUsage);
     const std::string_view command = args[0];
     Arguments rest(args.subspan(1));
@@ -136,7 +138,7 @@ int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
 
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
            const RootSearch& search) {
-    return RunCli(args, out, err, SearchMaker([search](int) { return search; }));
+    return RunCli(args, out, err, std::function<RootSearch(int)>([search](int) { return search; }));
 }
 
 }  // namespace orbel

@@ -1,6 +1,7 @@
 // orbelfive-cli: analyse a game record, or run the search benchmark.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -15,12 +16,10 @@ constexpr int kCliDone = 0;
 constexpr int kCliFault = 1;
 constexpr int kCliBadInput = 2;
 
-// Makes the search to run for a thread count (0: one per hardware thread).
-using SearchMaker = std::function<RootSearch(int threads)>;
-
-// `args` are the words after the program's name.
+// `args` are the words after the program's name. `makeSearch` gives the search to run for
+// a thread count (0: one per hardware thread).
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-           const SearchMaker& makeSearch);
+           const std::function<RootSearch(int threads)>& makeSearch);
 // The same search whatever the thread count.
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
            const RootSearch& search = SearchRootValues);

@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     // The tool answers with the search the game plays with.
-    const orbel::SearchMaker fast = [](int threads) -> orbel::RootSearch {
+    const auto fast = [](int threads) -> orbel::RootSearch {
         orbel::FastSearchOptions options;
         options.threads = threads;
         auto search = std::make_shared<orbel::FastSearch>(options);

@@ -10,8 +10,6 @@
 
 namespace orbel {
 
-using RootSearch = std::function<bool(BoardState&, SearchTables&, SearchRun&)>;
-
 struct SearchOptions {
     int level = 1;
     int threads = 1;  // for a search that can use them; the reference runs on one

@@ -1,0 +1,41 @@
+#include "computer/computer_player.h"
+
+#include <utility>
+
+namespace orbel {
+
+ComputerPlayer::ComputerPlayer()
+    : fast_(std::make_unique<FastSearch>()),
+      search_([fast = fast_.get()](BoardState& b, SearchTables& t, SearchRun& run) {
+          return fast->RootValues(b, t, run);
+      }),
+      tables_(std::make_unique<SearchTables>()),
+      position_(std::make_unique<BoardState>()) {}
+
+ComputerPlayer::ComputerPlayer(RootSearch search)
+    : search_(std::move(search)),
+      tables_(std::make_unique<SearchTables>()),
+      position_(std::make_unique<BoardState>()) {}
+
+ComputerPlayer::~ComputerPlayer() = default;
+
+BestMoves ComputerPlayer::Choose(const BoardState& position, int level,
+                                 const std::atomic<bool>& cancel) {
+    *position_ = position;
+    SearchRun run;
+    run.level = level;
+    run.stop = &cancel;
+    BestMoves best;
+    if (!search_(*position_, *tables_, run) || run.Stopped()) return best;
+    best.value = BestRootValue(*tables_);
+    best.count = BestRootMoves(*tables_, best.codes);
+    return best;
+}
+
+int PickBestMove(const BestMoves& best, RandomSource& random) {
+    if (best.count == 0) return 0;
+    return best.codes[CoinFlipWalk(
+        best.count, [](int) { return 0; }, random)];
+}
+
+}  // namespace orbel
