@@ -40,7 +40,8 @@ void BuildNeighbourTable(BoardState& b) {
 
 void ClearBoard(BoardState& b) {
     const int n = b.BoardSize;
-    for (int c = 0; c <= n * n; ++c) b.Board[c] = Empty;
+    // All of it: a game on a smaller board must not keep orbels of a larger one.
+    for (int c = 0; c < kBoardEntries; ++c) b.Board[c] = Empty;
     b.Board[CentreCell(n)] = Red;
     b.SideToMove = Blue;
     b.MoveNumber = 1;
@@ -57,6 +58,8 @@ bool BoardIsSound(const BoardState& b) {
     if (b.Board[0] != Empty) return false;
     for (int c = 1; c <= n * n; ++c)
         if (IsOnRing(n, c) && b.Board[c] != Empty) return false;
+    for (int c = n * n + 1; c < kBoardEntries; ++c)
+        if (b.Board[c] != Empty) return false;
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/move_generation.h"
+#include "engine/move_rules.h"
 #include "fake_game_view.h"
 #include "game/game_records.h"
 
@@ -492,6 +493,134 @@ TEST_F(controller, whole_games_against_the_computer_keep_the_board_sound) {
         EXPECT_TRUE(state->GameOver) << size;
         EXPECT_NE(view.message, std::string(BlankMessage));
     }
+}
+
+}  // namespace
+}  // namespace orbel
+
+namespace orbel {
+namespace {
+
+// The paths nobody walks: take-backs, stale buttons, Forward over a changed board, modal
+// windows and a computer with nothing but losing pushes.
+class controller_soundness : public controller_record {
+  protected:
+    bool Thinking() const { return game->ComputerBusy() || view.message == ThinkingMessage; }
+};
+
+TEST_F(controller_soundness, a_root_where_every_push_loses_still_gets_its_move) {
+    // Blue to move on 5 x 5: every push loses by running out of pushes, worth about
+    // -100000.6; the best are move codes 11 and 21, pushes down from cells 2 and 4.
+    Open(5, 3);
+    GameRecord record;
+    record.BoardSize = 5;
+    record.ComputerSideChoice = Red;
+    const int16_t placed[] = {0, 14, 11, 17, 8, 6, 19};
+    const int16_t moved[] = {0, 13, 12, 12, 13, 7, 14};
+    record.RecordCount = 6;
+    std::copy(std::begin(placed), std::end(placed), record.RecordPlaced);
+    std::copy(std::begin(moved), std::end(moved), record.RecordMoved);
+    game->Form_Load(record);
+    game->SelectLevel(3);
+    for (int i = 0; i < 6; ++i) StepForward();
+    ASSERT_EQ(board().MoveNumber, 7);
+    ASSERT_EQ(board().SideToMove, Blue);
+
+    game->btn_Hint_Click();
+    ComputerAnswers();
+    EXPECT_FALSE(Thinking());
+    EXPECT_GE(board().MoveNumber, 8);
+    const int code = MoveCode(history().HistoryPlaced[7], kDown);
+    EXPECT_TRUE(code == 11 || code == 21) << history().HistoryPlaced[7];
+    EXPECT_EQ(history().HistoryMoved[7], history().HistoryPlaced[7] + 5);
+}
+
+TEST_F(controller_soundness, the_centre_without_a_push_this_turn_leaves_backward_and_forward) {
+    Open(5, 0);
+    PersonMoves(8, 2);
+    PersonMoves(12, 6);
+    game->mnu_NewGame_Click();
+    ASSERT_FALSE(view.backward);
+    game->btn_Board_Click(8);
+    game->img_dir_Click(0);
+    EXPECT_FALSE(view.backward);  // the pushes that showed it belong to the last game
+    EXPECT_FALSE(view.forward);
+
+    // Shown by this game's move, the centre leaves it shown.
+    PersonMoves(8, 2);
+    game->btn_Board_Click(7);
+    game->img_dir_Click(0);
+    EXPECT_TRUE(view.backward);
+    EXPECT_FALSE(view.forward);
+}
+
+TEST_F(controller_soundness, forward_never_replays_a_record_move_onto_a_changed_board) {
+    LoadRecordOf({{32, 2}, {40, 6}, {33, 2}, {49, 6}, {59, 8}});
+    StepForward();
+    // A different move 2 leaves the record; a cell chosen and the centre do not bring
+    // Forward back.
+    PersonMoves(42, 4);
+    ASSERT_EQ(history().BranchMove, 2);
+    ASSERT_FALSE(view.forward);
+    game->btn_Board_Click(32);
+    game->img_dir_Click(0);
+    EXPECT_FALSE(view.forward);
+    const BoardState before = board();
+    game->Forward();
+    clock.RunAll();
+    EXPECT_TRUE(std::equal(before.Board, before.Board + kBoardEntries, board().Board));
+    EXPECT_EQ(board().MoveNumber, before.MoveNumber);
+}
+
+TEST_F(controller_soundness, forward_and_backward_drop_a_chosen_cell_first) {
+    LoadRecordOf({{32, 2}, {40, 6}, {33, 2}});
+    StepForward();
+    game->btn_Board_Click(32);
+    ASSERT_EQ(view.Shown(32), board().SideToMove);  // the tentative orbel
+    StepForward();
+    EXPECT_EQ(board().MoveNumber, 3);
+    EXPECT_EQ(board().Board[32], Empty);
+    EXPECT_EQ(view.Shown(32), 0);
+    EXPECT_TRUE(view.button[32]);  // and it can be chosen again
+    EXPECT_FALSE(state->PlacementPending);
+
+    game->btn_Board_Click(32);
+    game->Backward();
+    EXPECT_EQ(board().MoveNumber, 2);
+    EXPECT_EQ(view.Shown(32), 0);
+    EXPECT_TRUE(view.button[32]);
+    EXPECT_FALSE(state->PlacementPending);
+}
+
+TEST_F(controller_soundness, a_move_found_behind_a_modal_window_waits_for_it_to_close) {
+    Open(5);
+    PersonMoves(8, 2);
+    clock.RunAll();  // the pause before the search
+    ASSERT_EQ(computer.requests.size(), 1u);
+    game->HoldGame();
+    game->HoldGame();  // a message box over the file dialog
+    computer.Finish();
+    clock.RunAll();
+    EXPECT_EQ(board().MoveNumber, 2);
+    EXPECT_TRUE(game->ComputerBusy());
+    game->ReleaseGame();
+    clock.RunAll();
+    EXPECT_EQ(board().MoveNumber, 2);
+    game->ReleaseGame();
+    clock.RunAll();
+    EXPECT_EQ(board().MoveNumber, 3);
+    EXPECT_FALSE(Thinking());
+
+    // Held and then dropped by a new game: never played.
+    game->mnu_NewGame_Click();
+    PersonMoves(8, 2);
+    game->HoldGame();
+    ComputerAnswers();
+    game->mnu_NewGame_Click();
+    game->ReleaseGame();
+    ComputerAnswers();
+    EXPECT_EQ(board().MoveNumber, 1);
+    EXPECT_FALSE(Thinking());
 }
 
 }  // namespace

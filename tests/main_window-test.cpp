@@ -21,6 +21,7 @@
 
 #include "app/orbel_app.h"
 #include "computer/search.h"
+#include "dialogs/rules_window.h"
 #include "engine/move_generation.h"
 
 using namespace orbel;
@@ -150,6 +151,7 @@ class MainWindowTest : public QObject {
     void window_keeps_working_while_the_computer_thinks();
     void new_game_stops_the_search_and_no_late_move_is_played();
     void exit_while_the_computer_thinks_closes_cleanly();
+    void a_move_found_behind_the_rules_window_waits_for_it_to_close();
 
     void computer_delivers_on_the_window_thread_and_never_after_cancel();
     void scheduler_runs_on_the_window_thread_and_dies_with_its_owner();
@@ -459,6 +461,24 @@ void MainWindowTest::exit_while_the_computer_thinks_closes_cleanly() {
     QTRY_VERIFY(window.isNull());
     QVERIFY(!CursorIsBusy());
     QCOMPARE(state.board.MoveNumber, 1);
+}
+
+void MainWindowTest::a_move_found_behind_the_rules_window_waits_for_it_to_close() {
+    OrbelApp app(GatedSearch);
+    MainWindow* window = app.ReopenMainWindow(5);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTest::mouseClick(Player(*window, 0), Qt::LeftButton);  // the computer plays Blue now
+    QTRY_COMPARE(searchesStarted.load(), 1);
+    MenuItem(*window, "mnu_Rules")->trigger();
+    QPointer<RulesWindow> rules = window->findChild<RulesWindow*>();
+    QVERIFY(rules && rules->isVisible() && rules->isModal());
+    gateOpen = true;
+    QTest::qWait(400);
+    QCOMPARE(app.state().board.MoveNumber, 1);
+    QCOMPARE(Message(*window), QStringLiteral("Thinking ..."));
+    rules->close();
+    QTRY_COMPARE(app.state().board.MoveNumber, 2);
+    QVERIFY(!window->controller().ComputerBusy());
 }
 
 void MainWindowTest::computer_delivers_on_the_window_thread_and_never_after_cancel() {
