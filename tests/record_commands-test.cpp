@@ -10,9 +10,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "app/orbel_app.h"
+#include "computer/search.h"
 #include "game/main_window.h"
 #include "records/file_dialog.h"
 
@@ -97,6 +101,7 @@ class RecordCommandsTest : public QObject {
     void a_read_game_is_replayed_with_forward_and_can_be_left_and_rejoined();
     void a_bad_record_leaves_the_game_exactly_as_it_was();
     void the_menu_items_go_through_the_file_dialog();
+    void save_while_the_computer_thinks_writes_the_game_as_it_stood();
 };
 
 void RecordCommandsTest::save_after_a_new_game_writes_three_lines() {
@@ -237,6 +242,48 @@ void RecordCommandsTest::the_menu_items_go_through_the_file_dialog() {
     QVERIFY(app.mainWindow() != w);
     QCOMPARE(app.state().history.RecordCount, 1);
     QVERIFY(app.mainWindow()->ForwardVisible());
+    QDir::setCurrent(before);
+}
+
+namespace {
+
+// A search held until the test lets it go.
+std::atomic<bool> searchMayFinish{false};
+
+bool HeldSearch(BoardState& b, SearchTables& t, SearchRun& run) {
+    while (!searchMayFinish.load()) {
+        if (run.Stopped()) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return SearchRootValues(b, t, run);
+}
+
+}  // namespace
+
+void RecordCommandsTest::save_while_the_computer_thinks_writes_the_game_as_it_stood() {
+    searchMayFinish = false;
+    OrbelApp app(HeldSearch);
+    MainWindow* w = app.ReopenMainWindow(7);
+    w->controller().btn_Board_Click(18);
+    w->controller().img_dir_Click(2);
+    w->controller().img_dir_Click(0);
+    QTRY_VERIFY(w->controller().ComputerBusy());
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+
+    // The search ends while the dialog is open; its move waits for the dialog to close.
+    int movesWhileOpen = -1;
+    WhenModalShows([&app, &movesWhileOpen](QWidget* modal) {
+        searchMayFinish = true;
+        QTest::qWait(300);
+        movesWhileOpen = app.state().board.MoveNumber - 1;
+        modal->findChild<QLineEdit*>("txtOpenSave")->setText("thinking.rec");
+        modal->findChild<QPushButton*>("cmdOpenSave(0)")->click();
+    });
+    w->findChild<QAction*>("mnuFileItem_2")->trigger();
+    QCOMPARE(movesWhileOpen, 1);
+    QCOMPARE(Contents(Path("thinking.rec")), QByteArray(" 7 \r\n-1 \r\n 1 \r\n 18  25 \r\n"));
+    QTRY_COMPARE(app.state().board.MoveNumber, 3);
     QDir::setCurrent(before);
 }
 
