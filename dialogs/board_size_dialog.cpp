@@ -1,6 +1,7 @@
 #include "dialogs/board_size_dialog.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -107,6 +108,16 @@ QLabel* BoardSizeDialog::AddLabel(const char* name, const QString& text, int lef
     label->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
+}
+
+// With no other window open, leaving the size window ends the program: only a size or the
+// frame's close button may do that, never a stray Escape.
+void BoardSizeDialog::keyPressEvent(QKeyEvent* event) {
+    if (use_ == Use::ChooseSize && event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void BoardSizeDialog::paintEvent(QPaintEvent* event) {

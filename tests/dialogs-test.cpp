@@ -53,6 +53,7 @@ class DialogsTest : public QObject {
   private slots:
     void size_window_offers_seven_sizes_and_returns_the_one_clicked();
     void size_window_closed_without_a_choice_returns_none();
+    void escape_leaves_the_size_window_open_and_closes_the_about_window();
     void about_use_hides_the_size_buttons_and_leaves_the_game_usable();
     void size_window_texts_are_whole();
     void rules_page_keeps_the_rules_exactly();
@@ -95,6 +96,30 @@ void DialogsTest::size_window_closed_without_a_choice_returns_none() {
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(dialog.ChosenSize(), std::nullopt);
     QCOMPARE(chosen.count(), 0);
+}
+
+// Escape reaches the window from whichever control has the focus.
+void DialogsTest::escape_leaves_the_size_window_open_and_closes_the_about_window() {
+    BoardSizeDialog dialog(BoardSizeDialog::Use::ChooseSize);
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QTest::keyClick(SizeButton(dialog, 3), Qt::Key_Escape);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(dialog.ChosenSize(), std::nullopt);
+    // A size is still taken after it.
+    QTest::mouseClick(SizeButton(dialog, 1), Qt::LeftButton);
+    QCOMPARE(dialog.ChosenSize(), std::optional<int>(7));
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+    BoardSizeDialog about(BoardSizeDialog::Use::About);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QTest::keyClick(&about, Qt::Key_Escape);
+    QVERIFY(!about.isVisible());
+    QCOMPARE(about.result(), int(QDialog::Rejected));
 }
 
 void DialogsTest::about_use_hides_the_size_buttons_and_leaves_the_game_usable() {

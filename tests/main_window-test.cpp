@@ -157,6 +157,7 @@ class MainWindowTest : public QObject {
     void program_starts_with_the_size_window_and_a_size_opens_the_game();
     void change_game_size_closes_about_and_game_and_reopens_for_new_size();
     void size_window_closed_without_choice_leaves_no_window();
+    void escape_in_the_size_window_keeps_the_program_running();
     void reopening_keeps_the_record_while_a_size_choice_drops_it();
 };
 
@@ -568,6 +569,39 @@ void MainWindowTest::size_window_closed_without_choice_leaves_no_window() {
     app.sizeDialog()->close();
     QTRY_COMPARE(ended.count(), 1);
     QVERIFY(!app.mainWindow());
+}
+
+// Escape would leave the program without a window, so the size window ignores it, both at
+// start and after "Change Game Size".
+void MainWindowTest::escape_in_the_size_window_keeps_the_program_running() {
+    OrbelApp app;
+    QSignalSpy ended(&app, &OrbelApp::noWindowLeft);
+    // True when the size window is still open after Escape and its aftermath.
+    const auto escapeKeepsSizeWindow = [&app] {
+        if (!QTest::qWaitForWindowExposed(app.sizeDialog())) return false;
+        QWidget* focused = app.sizeDialog()->focusWidget();
+        QTest::keyClick(focused ? focused : app.sizeDialog(), Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        return app.sizeDialog() && app.sizeDialog()->isVisible();
+    };
+    app.Start();
+    QVERIFY(escapeKeepsSizeWindow());
+    QTest::mouseClick(Control<QPushButton>(*app.sizeDialog(), "btn_GameSize_0"), Qt::LeftButton);
+    QPointer<MainWindow> first = app.mainWindow();
+    QVERIFY(first);
+
+    MenuItem(*first, "mnu_GameSize")->trigger();
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(escapeKeepsSizeWindow());
+    QTest::mouseClick(Control<QPushButton>(*app.sizeDialog(), "btn_GameSize_1"), Qt::LeftButton);
+    QVERIFY(app.mainWindow() && app.mainWindow()->isVisible());
+    QCOMPARE(app.state().board.BoardSize, 7);
+    QCoreApplication::processEvents();
+    QCOMPARE(ended.count(), 0);
+
+    MenuItem(*app.mainWindow(), "mnu_Exit")->trigger();
+    QTRY_COMPARE(ended.count(), 1);
 }
 
 // Reading a record reopens the window as it stands; a size choice starts afresh.
