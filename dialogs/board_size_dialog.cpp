@@ -5,9 +5,10 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 #include <cmath>
+
+#include "dialogs/window_place.h"
 
 namespace orbel {
 
@@ -77,11 +78,7 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
     setModal(use_ == Use::ChooseSize);
     FitLabelsToText();
 
-    if (const QScreen* shown = screen()) {
-        const QRect whole = shown->geometry();
-        move(whole.left() + (whole.width() - width()) / 2,
-             whole.top() + (whole.height() - height()) / 2);
-    }
+    CentreOnScreen(*this);
 }
 
 // The designed widths suit a narrow font; with a wider one a label grows to the right

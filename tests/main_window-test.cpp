@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -141,6 +142,7 @@ class MainWindowTest : public QObject {
     void layout_follows_board_size_data();
     void layout_follows_board_size();
     void window_is_grey_fixed_and_named();
+    void window_opens_with_its_title_and_menus_on_the_screen();
     void cells_off_the_board_are_hidden();
     void menus_have_their_items_in_order();
     void level_check_mark_moves_with_the_level();
@@ -240,6 +242,27 @@ void MainWindowTest::window_is_grey_fixed_and_named() {
     QCOMPARE(CellButton(*window, 41)->cursor().shape(), Qt::CrossCursor);
     QCOMPARE(CellButton(*window, 41)->focusPolicy(), Qt::NoFocus);
     QVERIFY(CellButton(*window, 41)->text().isEmpty());
+}
+
+// Wider than the test screen (and taller at 1.5 times on 1920 x 1080): centring it would put
+// its title and menus off the top-left of the screen.
+void MainWindowTest::window_opens_with_its_title_and_menus_on_the_screen() {
+    GameState state;
+    const auto window = OpenWindow(state, 17);
+    const QRect available = window->screen()->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    QVERIFY(available.contains(frame.topLeft()));
+    QVERIFY(available.contains(window->menuBar()->mapToGlobal(QPoint(0, 0))));
+    // The frame is known only once shown, so it may shift a centred window by its thickness.
+    const QSize thickness = frame.size() - window->size();
+    if (frame.width() > available.width())
+        QCOMPARE(frame.left(), available.left());
+    else
+        QVERIFY(qAbs(frame.center().x() - available.center().x()) <= thickness.width());
+    if (frame.height() > available.height())
+        QCOMPARE(frame.top(), available.top());
+    else
+        QVERIFY(qAbs(frame.center().y() - available.center().y()) <= thickness.height());
 }
 
 void MainWindowTest::cells_off_the_board_are_hidden() {
