@@ -47,7 +47,7 @@ bool RecordCommands::SaveGameRecord(const QString& file) {
         if (ask.exec() != QMessageBox::Yes) return false;
     }
     const RecordStatus status = WriteRecordFile(PathOf(file), RecordOfGame(app_.state()));
-    if (!status.Ok()) ShowFailure(status.Code());
+    if (!status.Ok()) ShowFailure(status);
     return status.Ok();
 }
 
@@ -55,7 +55,7 @@ bool RecordCommands::LoadGameRecord(const QString& file) {
     GameRecord record;
     const RecordStatus status = ReadRecordFile(PathOf(file), record);
     if (!status.Ok()) {
-        ShowFailure(status.Code());
+        ShowFailure(status);
         return false;
     }
     // The search of the game being replaced must not play into the loaded one.
@@ -64,11 +64,13 @@ bool RecordCommands::LoadGameRecord(const QString& file) {
     return true;
 }
 
-void RecordCommands::ShowFailure(int code) const {
-    QMessageBox box(
-        QMessageBox::Warning, QStringLiteral("テキストエディタ"),
-        QStringLiteral("エラーが発生しました。もう一度実行してください。") + QString::number(code),
-        QMessageBox::Ok, Window());
+// The fixed text with the code, and below it the reason, worded as orbelfive-cli words it.
+void RecordCommands::ShowFailure(const RecordStatus& status) const {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("テキストエディタ"),
+                    QStringLiteral("エラーが発生しました。もう一度実行してください。") +
+                        QString::number(status.Code()),
+                    QMessageBox::Ok, Window());
+    box.setInformativeText(QString::fromLocal8Bit(RecordMessage(status)));
     box.exec();
 }
 

@@ -8,6 +8,7 @@ class QWidget;
 namespace orbel {
 
 class OrbelApp;
+struct RecordStatus;
 
 class RecordCommands {
   public:
@@ -26,7 +27,7 @@ class RecordCommands {
 
   private:
     QWidget* Window() const;
-    void ShowFailure(int code) const;
+    void ShowFailure(const RecordStatus& status) const;
 
     OrbelApp& app_;
     QString GameFileName_;

@@ -1,12 +1,14 @@
 #include "dialogs/board_size_dialog.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 #include <cmath>
+
+#include "dialogs/window_place.h"
 
 namespace orbel {
 
@@ -76,11 +78,7 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
     setModal(use_ == Use::ChooseSize);
     FitLabelsToText();
 
-    if (const QScreen* shown = screen()) {
-        const QRect whole = shown->geometry();
-        move(whole.left() + (whole.width() - width()) / 2,
-             whole.top() + (whole.height() - height()) / 2);
-    }
+    CentreOnScreen(*this);
 }
 
 // The designed widths suit a narrow font; with a wider one a label grows to the right
@@ -107,6 +105,16 @@ QLabel* BoardSizeDialog::AddLabel(const char* name, const QString& text, int lef
     label->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
+}
+
+// With no other window open, leaving the size window ends the program: only a size or the
+// frame's close button may do that, never a stray Escape.
+void BoardSizeDialog::keyPressEvent(QKeyEvent* event) {
+    if (use_ == Use::ChooseSize && event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void BoardSizeDialog::paintEvent(QPaintEvent* event) {

@@ -28,6 +28,7 @@ class BoardSizeDialog final : public QDialog {
     void sizeChosen(int size);
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:

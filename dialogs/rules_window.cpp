@@ -3,9 +3,10 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 #include <cmath>
+
+#include "dialogs/window_place.h"
 
 namespace orbel {
 
@@ -104,11 +105,7 @@ RulesWindow::RulesWindow(QWidget* parent)
     setFixedSize(std::max(Twips(kClientWidth), widest + metrics.averageCharWidth()),
                  std::max(Twips(kClientHeight), lines * LineHeight() + LineHeight() / 2));
 
-    if (const QScreen* shown = screen()) {
-        const QRect whole = shown->geometry();
-        move(whole.left() + (whole.width() - width()) / 2,
-             whole.top() + (whole.height() - height()) / 2);
-    }
+    CentreOnScreen(*this);
 }
 
 int RulesWindow::LineHeight() const {

@@ -11,12 +11,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <cmath>
 #include <functional>
 #include <utility>
 
+#include "dialogs/window_place.h"
 #include "game/orbel_pictures.h"
 
 namespace orbel {
@@ -282,11 +282,7 @@ void MainWindow::CreateMenus() {
 }
 
 void MainWindow::Form_Load(const GameRecord* loaded) {
-    if (const QScreen* shown = screen()) {
-        const QRect whole = shown->geometry();
-        move(whole.left() + (whole.width() - width()) / 2,
-             whole.top() + (whole.height() - height()) / 2);
-    }
+    CentreOnScreen(*this);
     const int n = state_.board.BoardSize;
     LayOutBoard(n);
     for (int cell = n * n + 1; cell < kBoardEntries; ++cell) {

@@ -8,11 +8,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <filesystem>
 #include <system_error>
 
+#include "dialogs/window_place.h"
 #include "records/file_dialog_lists.h"
 #include "records/file_dialog_names.h"
 
@@ -74,7 +74,7 @@ frmOpenSave::frmOpenSave(OpenSaveMode mode, const QString& initialText, QWidget*
     setModal(true);
     BuildControls();
     PlaceControls();
-    CentreOnScreen();
+    CentreOnScreen(*this);
     txtOpenSave_->setText(initialText);
     txtOpenSave_->selectAll();
     Form_Load();
@@ -153,11 +153,6 @@ void frmOpenSave::PlaceControls() {
     place(drvOpenSave_, kDriveListBox);
     place(cmdOpenSave_[0], kOkButton);
     place(cmdOpenSave_[1], kCancelButton);
-}
-
-void frmOpenSave::CentreOnScreen() {
-    const QRect area = screen()->geometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 }
 
 void frmOpenSave::Form_Load() {

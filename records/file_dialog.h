@@ -51,7 +51,6 @@ class frmOpenSave : public QDialog {
   private:
     void BuildControls();
     void PlaceControls();
-    void CentreOnScreen();
     void Form_Load();
 
     void drvOpenSave_Change(int index);

@@ -1,16 +1,19 @@
 #include "records/record_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <system_error>
 
 #include "engine/board.h"
 #include "records/replay.h"
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#endif
 
 namespace orbel {
 
@@ -251,26 +254,92 @@ std::string SystemReason(int error) {
     return std::generic_category().message(error);
 }
 
-// Writes and flushes all of `text`, or says why not.
-RecordStatus WriteWhole(const std::filesystem::path& file, const std::string& text) {
+RecordStatus Failure(RecordError error, int reason) {
     RecordStatus status;
-    std::FILE* f = std::fopen(file.string().c_str(), "wb");
-    if (!f) {
-        status.error = RecordError::CannotCreate;
-        status.detail = SystemReason(errno);
-        return status;
-    }
-    bool written =
-        std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0;
-#if defined(__unix__) || defined(__APPLE__)
-    written = written && fsync(fileno(f)) == 0;
-#endif
-    const int reason = errno;
-    if (std::fclose(f) != 0 || !written) {
-        status.error = RecordError::WriteFailed;
-        status.detail = SystemReason(written ? errno : reason);
-    }
+    status.error = error;
+    status.detail = SystemReason(reason);
     return status;
+}
+
+// The same chain of links the system follows before it gives up.
+constexpr int kMostLinks = 40;
+
+// The file that saving to `file` replaces: `file` itself, or where its links lead. A link
+// replaced by a plain file would cut the person's file off from its other names.
+bool FollowLinks(std::filesystem::path& file, RecordStatus& status) {
+    namespace fs = std::filesystem;
+    for (int links = 0;; ++links) {
+        std::error_code failed;
+        if (!fs::is_symlink(fs::symlink_status(file, failed))) return true;
+        if (links == kMostLinks) {
+            status = Failure(RecordError::CannotCreate, ELOOP);
+            return false;
+        }
+        const fs::path next = fs::read_symlink(file, failed);
+        if (failed) {
+            status = Failure(RecordError::CannotCreate, failed.value());
+            return false;
+        }
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+}
+
+// A name nobody is likely to hold; the exclusive create below settles it if someone does.
+std::string RandomSuffix() {
+    static std::atomic<uint64_t> counter{0};
+    uint64_t x =
+        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        (static_cast<uint64_t>(getpid()) << 32) ^ (counter.fetch_add(1) * 0x9E3779B97F4A7C15u);
+    // Mixed so that close clock readings give unrelated names.
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+    x ^= x >> 31;
+    constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix;
+    for (int i = 0; i < 8; ++i, x /= 36) suffix += kLetters[x % 36];
+    return suffix;
+}
+
+// Creates a new, hidden file beside `target` that no one else has; retried on a clash.
+int CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary,
+                    RecordStatus& status) {
+    constexpr int kTries = 100;
+    // Short enough that the longest name a folder takes still leaves room for the suffix.
+    const std::string stem = target.filename().string().substr(0, 64);
+    int reason = EEXIST;
+    for (int attempt = 0; attempt < kTries && reason == EEXIST; ++attempt) {
+        temporary = target.parent_path() / ("." + stem + "." + RandomSuffix() + ".tmp");
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) return fd;
+        reason = errno;
+    }
+    status = Failure(RecordError::CannotCreate, reason);
+    return -1;
+}
+
+// Writes all of `text` and flushes it to the disk, then closes `fd` in any case.
+bool WriteWhole(int fd, const std::string& text, RecordStatus& status) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote < 0) {
+            status = Failure(RecordError::WriteFailed, errno);
+            ::close(fd);
+            return false;
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    if (::fsync(fd) != 0) {
+        status = Failure(RecordError::WriteFailed, errno);
+        ::close(fd);
+        return false;
+    }
+    if (::close(fd) != 0) {
+        status = Failure(RecordError::WriteFailed, errno);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -337,20 +406,23 @@ RecordStatus WriteRecordFile(const std::filesystem::path& file, const GameRecord
         status.value = record.RecordCount;
         return status;
     }
-    std::filesystem::path temporary = file;
-    temporary += ".tmp";
-    status = WriteWhole(temporary, FormatGameRecord(record));
-    std::error_code ignored;
-    if (!status.Ok()) {
-        if (status.error == RecordError::WriteFailed) std::filesystem::remove(temporary, ignored);
+    std::filesystem::path target = file;
+    if (!FollowLinks(target, status)) return status;
+    struct stat replaced {};
+    const bool keepMode = ::stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
+
+    std::filesystem::path temporary;
+    const int fd = CreateTemporary(target, temporary, status);
+    if (fd < 0) return status;
+    // Best effort: a file system without modes still takes the record.
+    if (keepMode) (void)::fchmod(fd, replaced.st_mode & 07777);
+    if (!WriteWhole(fd, FormatGameRecord(record), status)) {
+        ::unlink(temporary.c_str());
         return status;
     }
-    std::error_code renamed;
-    std::filesystem::rename(temporary, file, renamed);
-    if (renamed) {
-        std::filesystem::remove(temporary, ignored);
-        status.error = RecordError::CannotReplace;
-        status.detail = renamed.message();
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        status = Failure(RecordError::CannotReplace, errno);
+        ::unlink(temporary.c_str());
     }
     return status;
 }

@@ -71,8 +71,9 @@ RecordStatus ReadRecordFile(const std::filesystem::path& file, GameRecord& recor
 // The exact text written: every value signed by a blank or a minus and followed by a blank.
 std::string FormatGameRecord(const GameRecord& record);
 
-// Writes a temporary file beside `file` and renames it over `file` only once it is complete,
-// so a failure leaves any earlier file as it was.
+// Writes a temporary file of a fresh name beside `file` and renames it over `file` only once
+// it is complete, so a failure leaves any earlier file as it was and no temporary file. A
+// link is followed: the file it leads to is replaced and keeps its mode; the link stays.
 RecordStatus WriteRecordFile(const std::filesystem::path& file, const GameRecord& record);
 
 }  // namespace orbel

@@ -1,14 +1,17 @@
 // The board-size window in its two uses and the rules window.
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <string_view>
 
 #include "dialogs/board_size_dialog.h"
 #include "dialogs/rules_window.h"
+#include "dialogs/window_place.h"
 
 using orbel::BoardSizeDialog;
+using orbel::CentredInside;
 using orbel::RulesWindow;
 
 namespace {
@@ -53,11 +56,15 @@ class DialogsTest : public QObject {
   private slots:
     void size_window_offers_seven_sizes_and_returns_the_one_clicked();
     void size_window_closed_without_a_choice_returns_none();
+    void escape_leaves_the_size_window_open_and_closes_the_about_window();
     void about_use_hides_the_size_buttons_and_leaves_the_game_usable();
     void size_window_texts_are_whole();
     void rules_page_keeps_the_rules_exactly();
     void rules_window_shows_every_line_and_ok_covers_none();
     void rules_ok_closes_the_window();
+    void windows_are_centred_inside_the_available_area_data();
+    void windows_are_centred_inside_the_available_area();
+    void every_dialog_opens_inside_the_available_area();
 };
 
 void DialogsTest::size_window_offers_seven_sizes_and_returns_the_one_clicked() {
@@ -95,6 +102,30 @@ void DialogsTest::size_window_closed_without_a_choice_returns_none() {
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(dialog.ChosenSize(), std::nullopt);
     QCOMPARE(chosen.count(), 0);
+}
+
+// Escape reaches the window from whichever control has the focus.
+void DialogsTest::escape_leaves_the_size_window_open_and_closes_the_about_window() {
+    BoardSizeDialog dialog(BoardSizeDialog::Use::ChooseSize);
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QTest::keyClick(SizeButton(dialog, 3), Qt::Key_Escape);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(dialog.ChosenSize(), std::nullopt);
+    // A size is still taken after it.
+    QTest::mouseClick(SizeButton(dialog, 1), Qt::LeftButton);
+    QCOMPARE(dialog.ChosenSize(), std::optional<int>(7));
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+    BoardSizeDialog about(BoardSizeDialog::Use::About);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QTest::keyClick(&about, Qt::Key_Escape);
+    QVERIFY(!about.isVisible());
+    QCOMPARE(about.result(), int(QDialog::Rejected));
 }
 
 void DialogsTest::about_use_hides_the_size_buttons_and_leaves_the_game_usable() {
@@ -175,6 +206,63 @@ void DialogsTest::rules_ok_closes_the_window() {
     QTest::mouseClick(rules.findChild<QPushButton*>("btn_OK"), Qt::LeftButton);
     QVERIFY(!rules.isVisible());
     QCOMPARE(rules.result(), int(QDialog::Accepted));
+}
+
+void DialogsTest::windows_are_centred_inside_the_available_area_data() {
+    QTest::addColumn<QSize>("frame");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("fits") << QSize(800, 600) << QRect(0, 0, 1920, 1080) << QPoint(560, 240);
+    QTest::newRow("odd room rounds down")
+        << QSize(50, 50) << QRect(0, 0, 101, 103) << QPoint(25, 26);
+    QTest::newRow("exactly as large") << QSize(1280, 720) << QRect(0, 0, 1280, 720) << QPoint(0, 0);
+    QTest::newRow("panel on top") << QSize(400, 300) << QRect(0, 40, 1920, 1040)
+                                  << QPoint(760, 410);
+    QTest::newRow("screen to the right")
+        << QSize(400, 300) << QRect(1920, 0, 1280, 1024) << QPoint(2360, 362);
+    QTest::newRow("screen to the left and above")
+        << QSize(400, 300) << QRect(-1280, -1024, 1280, 1024) << QPoint(-840, -662);
+    // 1920 x 1080 at scale 1.5 is 1280 x 720: the main window is taller than that.
+    QTest::newRow("too tall") << QSize(1077, 790) << QRect(0, 0, 1280, 720) << QPoint(101, 0);
+    QTest::newRow("too wide") << QSize(1400, 500) << QRect(0, 0, 1280, 720) << QPoint(0, 110);
+    QTest::newRow("too large both ways")
+        << QSize(1600, 900) << QRect(0, 0, 1280, 720) << QPoint(0, 0);
+    QTest::newRow("too large, area not at the origin")
+        << QSize(1600, 900) << QRect(1920, 32, 1280, 688) << QPoint(1920, 32);
+}
+
+// The corner is on the area, and a window that fits lies wholly inside it, centred.
+void DialogsTest::windows_are_centred_inside_the_available_area() {
+    QFETCH(QSize, frame);
+    QFETCH(QRect, available);
+    QFETCH(QPoint, expected);
+    const QPoint place = CentredInside(frame, available);
+    QCOMPARE(place, expected);
+    QVERIFY(available.contains(place));
+    if (frame.width() <= available.width() && frame.height() <= available.height())
+        QVERIFY(available.contains(QRect(place, frame)));
+}
+
+void DialogsTest::every_dialog_opens_inside_the_available_area() {
+    BoardSizeDialog size(BoardSizeDialog::Use::ChooseSize);
+    BoardSizeDialog about(BoardSizeDialog::Use::About);
+    RulesWindow rules;
+    for (QWidget* window : std::initializer_list<QWidget*>{&size, &about, &rules}) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QRect available = window->screen()->availableGeometry();
+        const QRect frame = window->frameGeometry();
+        const char* name = qPrintable(window->windowTitle());
+        QVERIFY2(available.contains(frame.topLeft()), name);
+        // The frame is known only once shown, so it may shift the window by its thickness.
+        const QSize thickness = frame.size() - window->size();
+        const QPoint offCentre = frame.center() - available.center();
+        if (frame.width() <= available.width())
+            QVERIFY2(qAbs(offCentre.x()) <= thickness.width(), name);
+        if (frame.height() <= available.height())
+            QVERIFY2(qAbs(offCentre.y()) <= thickness.height(), name);
+        window->close();
+    }
 }
 
 QTEST_MAIN(DialogsTest)

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -142,6 +143,7 @@ class MainWindowTest : public QObject {
     void layout_follows_board_size_data();
     void layout_follows_board_size();
     void window_is_grey_fixed_and_named();
+    void window_opens_with_its_title_and_menus_on_the_screen();
     void cells_off_the_board_are_hidden();
     void menus_have_their_items_in_order();
     void level_check_mark_moves_with_the_level();
@@ -159,6 +161,7 @@ class MainWindowTest : public QObject {
     void program_starts_with_the_size_window_and_a_size_opens_the_game();
     void change_game_size_closes_about_and_game_and_reopens_for_new_size();
     void size_window_closed_without_choice_leaves_no_window();
+    void escape_in_the_size_window_keeps_the_program_running();
     void reopening_keeps_the_record_while_a_size_choice_drops_it();
 };
 
@@ -241,6 +244,27 @@ void MainWindowTest::window_is_grey_fixed_and_named() {
     QCOMPARE(CellButton(*window, 41)->cursor().shape(), Qt::CrossCursor);
     QCOMPARE(CellButton(*window, 41)->focusPolicy(), Qt::NoFocus);
     QVERIFY(CellButton(*window, 41)->text().isEmpty());
+}
+
+// Wider than the test screen (and taller at 1.5 times on 1920 x 1080): centring it would put
+// its title and menus off the top-left of the screen.
+void MainWindowTest::window_opens_with_its_title_and_menus_on_the_screen() {
+    GameState state;
+    const auto window = OpenWindow(state, 17);
+    const QRect available = window->screen()->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    QVERIFY(available.contains(frame.topLeft()));
+    QVERIFY(available.contains(window->menuBar()->mapToGlobal(QPoint(0, 0))));
+    // The frame is known only once shown, so it may shift a centred window by its thickness.
+    const QSize thickness = frame.size() - window->size();
+    if (frame.width() > available.width())
+        QCOMPARE(frame.left(), available.left());
+    else
+        QVERIFY(qAbs(frame.center().x() - available.center().x()) <= thickness.width());
+    if (frame.height() > available.height())
+        QCOMPARE(frame.top(), available.top());
+    else
+        QVERIFY(qAbs(frame.center().y() - available.center().y()) <= thickness.height());
 }
 
 void MainWindowTest::cells_off_the_board_are_hidden() {
@@ -588,6 +612,39 @@ void MainWindowTest::size_window_closed_without_choice_leaves_no_window() {
     app.sizeDialog()->close();
     QTRY_COMPARE(ended.count(), 1);
     QVERIFY(!app.mainWindow());
+}
+
+// Escape would leave the program without a window, so the size window ignores it, both at
+// start and after "Change Game Size".
+void MainWindowTest::escape_in_the_size_window_keeps_the_program_running() {
+    OrbelApp app;
+    QSignalSpy ended(&app, &OrbelApp::noWindowLeft);
+    // True when the size window is still open after Escape and its aftermath.
+    const auto escapeKeepsSizeWindow = [&app] {
+        if (!QTest::qWaitForWindowExposed(app.sizeDialog())) return false;
+        QWidget* focused = app.sizeDialog()->focusWidget();
+        QTest::keyClick(focused ? focused : app.sizeDialog(), Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        return app.sizeDialog() && app.sizeDialog()->isVisible();
+    };
+    app.Start();
+    QVERIFY(escapeKeepsSizeWindow());
+    QTest::mouseClick(Control<QPushButton>(*app.sizeDialog(), "btn_GameSize_0"), Qt::LeftButton);
+    QPointer<MainWindow> first = app.mainWindow();
+    QVERIFY(first);
+
+    MenuItem(*first, "mnu_GameSize")->trigger();
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(escapeKeepsSizeWindow());
+    QTest::mouseClick(Control<QPushButton>(*app.sizeDialog(), "btn_GameSize_1"), Qt::LeftButton);
+    QVERIFY(app.mainWindow() && app.mainWindow()->isVisible());
+    QCOMPARE(app.state().board.BoardSize, 7);
+    QCoreApplication::processEvents();
+    QCOMPARE(ended.count(), 0);
+
+    MenuItem(*app.mainWindow(), "mnu_Exit")->trigger();
+    QTRY_COMPARE(ended.count(), 1);
 }
 
 // Reading a record reopens the window as it stands; a size choice starts afresh.

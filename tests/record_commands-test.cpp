@@ -27,6 +27,7 @@ namespace {
 struct SeenBox {
     QString title;
     QString text;
+    QString informative;
     bool seen = false;
 };
 
@@ -50,6 +51,7 @@ void AnswerNextBox(QMessageBox::StandardButton answer, SeenBox* seen) {
         if (!box) qFatal("expected a message box, got %s", modal->metaObject()->className());
         seen->title = box->windowTitle();
         seen->text = box->text();
+        seen->informative = box->informativeText();
         seen->seen = true;
         box->button(answer)->click();
     });
@@ -100,6 +102,7 @@ class RecordCommandsTest : public QObject {
     void overwriting_asks_and_no_leaves_the_file_untouched();
     void a_read_game_is_replayed_with_forward_and_can_be_left_and_rejoined();
     void a_bad_record_leaves_the_game_exactly_as_it_was();
+    void a_failure_box_says_why_below_the_code();
     void the_menu_items_go_through_the_file_dialog();
     void save_while_the_computer_thinks_writes_the_game_as_it_stood();
 };
@@ -203,6 +206,42 @@ void RecordCommandsTest::a_bad_record_leaves_the_game_exactly_as_it_was() {
     AnswerNextBox(QMessageBox::Ok, &box);
     QVERIFY(!app.records().LoadGameRecord(Path("missing.rec")));
     QCOMPARE(box.text.mid(failure.size()), QStringLiteral("1"));  // cannot be read
+}
+
+// The fixed text and the code stand as they are; the line below them gives the reason in the
+// words of the record reader and writer.
+void RecordCommandsTest::a_failure_box_says_why_below_the_code() {
+    OrbelApp app;
+    app.ReopenMainWindow(9);
+    const QString failure = QStringLiteral("エラーが発生しました。もう一度実行してください。");
+    SeenBox box;
+
+    // Blue's orbel now stands on 41, so the second move places on a taken cell.
+    WriteFile(Path("taken.rec"), " 9 \r\n-1 \r\n 2 \r\n 40  41 \r\n 41  42 \r\n");
+    AnswerNextBox(QMessageBox::Ok, &box);
+    QVERIFY(!app.records().LoadGameRecord(Path("taken.rec")));
+    QVERIFY(box.seen);
+    QCOMPARE(box.text, failure + QStringLiteral("12"));
+    QCOMPARE(box.informative,
+             QStringLiteral("line 5, move 2: placement cell 41 is already taken (error 12)"));
+
+    WriteFile(Path("short.rec"), " 9 \r\n-1 \r\n 2 \r\n 32  41 \r\n");
+    AnswerNextBox(QMessageBox::Ok, &box);
+    QVERIFY(!app.records().LoadGameRecord(Path("short.rec")));
+    QCOMPARE(box.text, failure + QStringLiteral("9"));
+    QCOMPARE(box.informative,
+             QStringLiteral("the file ends before move 2 of 2 is complete (error 9)"));
+
+    // A save into a folder that does not exist.
+    box = SeenBox();
+    AnswerNextBox(QMessageBox::Ok, &box);
+    QVERIFY(!app.records().SaveGameRecord(Path("no such folder/game.rec")));
+    QVERIFY(box.seen);
+    QCOMPARE(box.title, QStringLiteral("テキストエディタ"));
+    QCOMPARE(box.text, failure + QStringLiteral("20"));
+    QVERIFY2(box.informative.startsWith(QStringLiteral("cannot create the temporary file: ")),
+             qPrintable(box.informative));
+    QVERIFY2(box.informative.endsWith(QStringLiteral(" (error 20)")), qPrintable(box.informative));
 }
 
 void RecordCommandsTest::the_menu_items_go_through_the_file_dialog() {

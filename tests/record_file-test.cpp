@@ -1,14 +1,18 @@
 #include "records/record_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "engine/lines.h"
 #include "engine/move_generation.h"
@@ -34,6 +38,41 @@ std::string FileText(const fs::path& file) {
 void WriteText(const fs::path& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;
 }
+
+// The names in `folder`, sorted; a temporary file left behind shows here.
+std::vector<std::string> Entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
+mode_t ModeOf(const fs::path& file) {
+    struct stat info {};
+    if (stat(file.c_str(), &info) != 0) return 0;
+    return info.st_mode & 07777;
+}
+
+// Lowers one of the process's limits while it lives, to make the system refuse a step.
+class LoweredLimit {
+  public:
+    LoweredLimit(decltype(RLIMIT_NOFILE) resource, rlim_t value) : resource_(resource) {
+        getrlimit(resource_, &saved_);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = value;
+        setrlimit(resource_, &lowered);
+    }
+    ~LoweredLimit() { setrlimit(resource_, &saved_); }
+    LoweredLimit(const LoweredLimit&) = delete;
+    LoweredLimit& operator=(const LoweredLimit&) = delete;
+
+  private:
+    decltype(RLIMIT_NOFILE) resource_;
+    rlimit saved_{};
+};
 
 // Plays random legal moves from a new game, recording each as the window would; moves
 // go on after a completed line. Stops when the side to move has none.
@@ -115,6 +154,7 @@ TEST(record_writer, writes_the_example_game_byte_for_byte) {
     ASSERT_TRUE(WriteRecordFile(file, record).Ok());
     EXPECT_EQ(FileText(file), kExample);
     EXPECT_FALSE(fs::exists(folder.path / "example.txt.tmp"));
+    EXPECT_EQ(Entries(folder.path), Names{"example.txt"});
 }
 
 TEST(record_writer, a_new_game_is_three_lines) {
@@ -316,13 +356,35 @@ TEST(record_save, a_failed_save_reports_it_and_keeps_the_earlier_file) {
     GameRecord record;
     record.BoardSize = 7;
 
-    // The temporary file cannot be made: something else already has its name.
-    fs::create_directory(folder.path / "game.txt.tmp");
-    RecordStatus status = WriteRecordFile(file, record);
+    // The temporary file cannot be made: the process may open no more files.
+    RecordStatus status;
+    {
+        const LoweredLimit noFiles(RLIMIT_NOFILE, 0);
+        status = WriteRecordFile(file, record);
+    }
     EXPECT_EQ(status.error, RecordError::CannotCreate);
     EXPECT_NE(RecordMessage(status).find("(error 20)"), std::string::npos);
     EXPECT_EQ(FileText(file), kExample);
-    fs::remove(folder.path / "game.txt.tmp");
+    EXPECT_EQ(Entries(folder.path), Names{"game.txt"});
+
+    // Nor in a folder that does not exist.
+    status = WriteRecordFile(folder.path / "missing" / "game.txt", record);
+    EXPECT_EQ(status.error, RecordError::CannotCreate);
+    EXPECT_EQ(Entries(folder.path), Names{"game.txt"});
+
+    // The temporary file cannot be written whole: files may hold only four bytes.
+    {
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        {
+            const LoweredLimit tinyFiles(RLIMIT_FSIZE, 4);
+            status = WriteRecordFile(file, record);
+        }
+        std::signal(SIGXFSZ, previous);
+    }
+    EXPECT_EQ(status.error, RecordError::WriteFailed);
+    EXPECT_NE(RecordMessage(status).find("(error 21)"), std::string::npos);
+    EXPECT_EQ(FileText(file), kExample);
+    EXPECT_EQ(Entries(folder.path), Names{"game.txt"});
 
     // The target cannot be replaced: it is a folder with something in it.
     const fs::path occupied = folder.path / "occupied";
@@ -331,6 +393,7 @@ TEST(record_save, a_failed_save_reports_it_and_keeps_the_earlier_file) {
     EXPECT_EQ(status.error, RecordError::CannotReplace);
     EXPECT_TRUE(fs::is_directory(occupied / "inside"));
     EXPECT_FALSE(fs::exists(folder.path / "occupied.tmp"));
+    EXPECT_EQ(Entries(folder.path), (Names{"game.txt", "occupied"}));
 
     // A record that cannot be written whole is refused before anything is touched.
     record.RecordCount = kRecordCapacity + 1;
@@ -338,6 +401,85 @@ TEST(record_save, a_failed_save_reports_it_and_keeps_the_earlier_file) {
     record.RecordCount = -1;
     EXPECT_EQ(WriteRecordFile(file, record).error, RecordError::BadMoveCount);
     EXPECT_EQ(FileText(file), kExample);
+}
+
+TEST(record_save, a_file_named_like_a_temporary_one_is_left_alone) {
+    TempFolder folder;
+    const fs::path file = folder.path / "game.txt";
+    WriteText(file, kExample);
+    WriteText(folder.path / "game.txt.tmp", "mine");
+    fs::create_directory(folder.path / ".game.txt.tmp");
+    GameRecord record;
+    record.BoardSize = 11;
+    for (int save = 0; save < 3; ++save) ASSERT_TRUE(WriteRecordFile(file, record).Ok());
+    EXPECT_EQ(FileText(file), " 11 \r\n-1 \r\n 0 \r\n");
+    EXPECT_EQ(FileText(folder.path / "game.txt.tmp"), "mine");
+    EXPECT_EQ(Entries(folder.path), (Names{".game.txt.tmp", "game.txt", "game.txt.tmp"}));
+}
+
+// The file a link points at is replaced; the link stays a link, however it is reached.
+TEST(record_save, writes_through_a_link_and_keeps_the_link) {
+    TempFolder folder;
+    fs::create_directory(folder.path / "real");
+    const fs::path real = folder.path / "real" / "game.txt";
+    WriteText(real, "old game");
+    fs::create_symlink("real/game.txt", folder.path / "link.txt");
+    fs::create_symlink(folder.path / "link.txt", folder.path / "link-to-link.txt");
+    GameRecord record;
+    record.BoardSize = 5;
+
+    ASSERT_TRUE(WriteRecordFile(folder.path / "link.txt", record).Ok());
+    EXPECT_TRUE(fs::is_symlink(folder.path / "link.txt"));
+    EXPECT_EQ(fs::read_symlink(folder.path / "link.txt"), fs::path("real/game.txt"));
+    EXPECT_EQ(FileText(real), " 5 \r\n-1 \r\n 0 \r\n");
+
+    record.BoardSize = 7;
+    ASSERT_TRUE(WriteRecordFile(folder.path / "link-to-link.txt", record).Ok());
+    EXPECT_TRUE(fs::is_symlink(folder.path / "link-to-link.txt"));
+    EXPECT_TRUE(fs::is_symlink(folder.path / "link.txt"));
+    EXPECT_EQ(FileText(real), " 7 \r\n-1 \r\n 0 \r\n");
+
+    // A link to a file not yet made makes that file.
+    fs::create_symlink("real/new.txt", folder.path / "new-link.txt");
+    ASSERT_TRUE(WriteRecordFile(folder.path / "new-link.txt", record).Ok());
+    EXPECT_TRUE(fs::is_symlink(folder.path / "new-link.txt"));
+    EXPECT_EQ(FileText(folder.path / "real" / "new.txt"), " 7 \r\n-1 \r\n 0 \r\n");
+
+    EXPECT_EQ(Entries(folder.path),
+              (Names{"link-to-link.txt", "link.txt", "new-link.txt", "real"}));
+    EXPECT_EQ(Entries(folder.path / "real"), (Names{"game.txt", "new.txt"}));
+
+    // Links that point at each other lead to no file: refused, and nothing is touched.
+    fs::create_symlink("loop-b", folder.path / "loop-a");
+    fs::create_symlink("loop-a", folder.path / "loop-b");
+    const RecordStatus status = WriteRecordFile(folder.path / "loop-a", record);
+    EXPECT_EQ(status.error, RecordError::CannotCreate);
+    EXPECT_TRUE(fs::is_symlink(folder.path / "loop-a"));
+    EXPECT_TRUE(fs::is_symlink(folder.path / "loop-b"));
+}
+
+TEST(record_save, keeps_the_mode_of_the_replaced_file) {
+    TempFolder folder;
+    const fs::path file = folder.path / "game.txt";
+    GameRecord record;
+    for (const mode_t mode : {0640, 0604, 0444, 0755}) {
+        WriteText(file, kExample);
+        ASSERT_EQ(chmod(file.c_str(), mode), 0);
+        ASSERT_TRUE(WriteRecordFile(file, record).Ok());
+        EXPECT_EQ(ModeOf(file), mode) << std::oct << mode;
+        EXPECT_EQ(FileText(file), FormatGameRecord(record));
+    }
+
+    // Through a link, the mode of the file it points at; a new file follows the umask.
+    fs::create_symlink("game.txt", folder.path / "link.txt");
+    ASSERT_EQ(chmod(file.c_str(), 0620), 0);
+    ASSERT_TRUE(WriteRecordFile(folder.path / "link.txt", record).Ok());
+    EXPECT_EQ(ModeOf(file), 0620u);
+    const mode_t before = umask(027);
+    const RecordStatus fresh = WriteRecordFile(folder.path / "fresh.txt", record);
+    umask(before);
+    ASSERT_TRUE(fresh.Ok());
+    EXPECT_EQ(ModeOf(folder.path / "fresh.txt"), 0640u);
 }
 
 TEST(record_save, an_unwritable_folder_keeps_the_earlier_file) {
