@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "orbel_version.h"
+
 namespace orbel {
 
 namespace {
@@ -44,7 +46,8 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
     program->setFont(large);
     AddLabel("lbl_Title", QStringLiteral("A board game of placing and pushing orbels"), 990, 840,
              4305, 240);
-    AddLabel("lbl_Author", QStringLiteral("Version 1.0"), 1560, 1116, 2328, 240);
+    AddLabel("lbl_Author", QStringLiteral("Version %1").arg(QLatin1String(kVersion)), 1560, 1116,
+             2328, 240);
     AddLabel("lbl_Mode", QStringLiteral("Against the computer or for two players"), 1008, 1560,
              3804, 240);
     QFont plain = QApplication::font();
