@@ -38,7 +38,9 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("img_Icon"));
     icon->setGeometry(Twips(240), Twips(360), Twips(kIconTwips), Twips(kIconTwips));
-    icon->setPixmap(QApplication::windowIcon().pixmap(Twips(kIconTwips)));
+    const int iconSide = Twips(kIconTwips);
+    icon->setPixmap(
+        QApplication::windowIcon().pixmap(QSize(iconSide, iconSide), devicePixelRatioF()));
 
     QLabel* program = AddLabel("lbl_Program", QStringLiteral("Orbel Five  "), 996, 276, 2376, 576);
     QFont large = bold;
