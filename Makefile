@@ -2,22 +2,32 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
-PACKAGES   := cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core fonts-droid-fallback
+PREFIX     ?= /usr/local
+# The validators check the installed menu entry, metadata and manual pages; rsvg-convert
+# renders the icons.
+PACKAGES   := cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core fonts-droid-fallback \
+              desktop-file-utils appstream librsvg2-bin man-db
+# dpkg-shlibdeps and file work out the package's dependencies.
+PACKAGE_TOOLS := dpkg-dev file
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build play check check-asan bench clean
+.PHONY: all deps build play check check-asan bench install uninstall package clean
 
 all: build
 
 # Installs only what is missing. The fallback font carries the Japanese of the file dialogs.
-deps:
+define install_missing
 	@missing=""; \
-	for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
 
 $(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -38,6 +48,29 @@ check-asan: deps
 
 bench: build
 	$(BUILD)/tools/orbelfive-cli bench
+
+# Into $(DESTDIR)$(PREFIX), with sudo only when that is not writable. The list of installed
+# files is kept for uninstall; CMake's own would be overwritten by later installs (the tests').
+install: build
+	@dest="$(DESTDIR)$(PREFIX)"; while [ ! -e "$$dest" ]; do dest=$$(dirname "$$dest"); done; \
+	run=""; [ -w "$$dest" ] || run="$(SUDO)"; \
+	$$run env DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" && \
+	sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt > $(BUILD)/installed-files.txt && \
+	$$run rm -f $(BUILD)/install_manifest.txt
+
+# Removes what the last `make install` put in place, and the documentation folder.
+uninstall:
+	@[ -f $(BUILD)/installed-files.txt ] || { echo "nothing installed from $(BUILD)"; exit 1; }
+	@run=""; while read -r f; do [ -w "$$(dirname "$$f")" ] || run="$(SUDO)"; done < $(BUILD)/installed-files.txt; \
+	xargs -d '\n' $$run rm -fv -- < $(BUILD)/installed-files.txt && \
+	doc=$$(grep -m1 '/doc/orbelfive/' $(BUILD)/installed-files.txt) && \
+	$$run rmdir --ignore-fail-on-non-empty "$$(dirname "$$doc")" && \
+	rm -f $(BUILD)/installed-files.txt
+
+# A Debian package in $(BUILD)/, for `sudo dpkg -i`.
+package: build
+	$(call install_missing,$(PACKAGE_TOOLS))
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

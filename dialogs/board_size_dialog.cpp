@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "dialogs/window_place.h"
+#include "orbel_version.h"
 
 namespace orbel {
 
@@ -38,7 +39,9 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("img_Icon"));
     icon->setGeometry(Twips(240), Twips(360), Twips(kIconTwips), Twips(kIconTwips));
-    icon->setPixmap(QApplication::windowIcon().pixmap(Twips(kIconTwips)));
+    const int iconSide = Twips(kIconTwips);
+    icon->setPixmap(
+        QApplication::windowIcon().pixmap(QSize(iconSide, iconSide), devicePixelRatioF()));
 
     QLabel* program = AddLabel("lbl_Program", QStringLiteral("Orbel Five  "), 996, 276, 2376, 576);
     QFont large = bold;
@@ -46,7 +49,8 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
     program->setFont(large);
     AddLabel("lbl_Title", QStringLiteral("A board game of placing and pushing orbels"), 990, 840,
              4305, 240);
-    AddLabel("lbl_Author", QStringLiteral("Version 1.0"), 1560, 1116, 2328, 240);
+    AddLabel("lbl_Author", QStringLiteral("Version %1").arg(QLatin1String(kVersion)), 1560, 1116,
+             2328, 240);
     AddLabel("lbl_Mode", QStringLiteral("Against the computer or for two players"), 1008, 1560,
              3804, 240);
     QFont plain = QApplication::font();

@@ -184,10 +184,12 @@ void MainWindow::CreateBoard(QWidget* area) {
 }
 
 void MainWindow::CreateSidePanel(QWidget* area) {
+    // Pictures are drawn for the screen the window opens on, so they are sharp when scaled.
+    const qreal ratio = devicePixelRatioF();
     for (const int index : {0, 2, 4, 6, 8}) {
         auto* arrow = new PictureLabel(area, [this, index] { controller_.img_dir_Click(index); });
         arrow->setObjectName(Indexed("img_dir", index));
-        arrow->setPixmap(ArrowPicture(index));
+        arrow->setPixmap(ArrowPicture(index, ratio));
         arrow->resize(kArrowPictureSide, kArrowPictureSide);
         arrows_[index] = arrow;
     }
@@ -196,7 +198,7 @@ void MainWindow::CreateSidePanel(QWidget* area) {
             new PictureLabel(area, [this, index] { controller_.img_Player_Click(index); });
         player->setObjectName(Indexed("img_Player", index));
         player->setScaledContents(true);
-        player->setPixmap(OrbelPicture(index == 0 ? Red : Blue));
+        player->setPixmap(OrbelPicture(index == 0 ? Red : Blue, ratio));
         players_[index] = player;
         auto* ring = new OutlineShape(area, OutlineShape::Kind::Circle, 2.0);
         ring->setObjectName(Indexed("shp_Circle", index));
@@ -231,7 +233,7 @@ void MainWindow::CreateSidePanel(QWidget* area) {
     auto* title = new QLabel(area);
     title->setObjectName(QStringLiteral("img_Title"));
     title->setGeometry(770, 600, kTitleWidth, kTitleHeight);
-    title->setPixmap(TitlePicture());
+    title->setPixmap(TitlePicture(ratio));
 }
 
 void MainWindow::CreateMenus() {

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QRadialGradient>
+#include <cmath>
 
 namespace orbel {
 
@@ -31,20 +32,21 @@ void DrawBall(QPainter& painter, const QRectF& box, const QColor& base) {
 }
 
 // The raised look of a button face: light edges up and left, dark edges down and right.
+// The edges are filled rectangles one unit wide, so at any ratio they cover whole pixels.
 void DrawRaisedSquare(QPainter& painter, int side) {
     painter.fillRect(0, 0, side, side, WindowGrey());
-    painter.setPen(Qt::white);
-    painter.drawLine(0, 0, side - 2, 0);
-    painter.drawLine(0, 0, 0, side - 2);
-    painter.setPen(QColor(224, 224, 224));
-    painter.drawLine(1, 1, side - 3, 1);
-    painter.drawLine(1, 1, 1, side - 3);
-    painter.setPen(Qt::black);
-    painter.drawLine(0, side - 1, side - 1, side - 1);
-    painter.drawLine(side - 1, 0, side - 1, side - 1);
-    painter.setPen(QColor(128, 128, 128));
-    painter.drawLine(1, side - 2, side - 2, side - 2);
-    painter.drawLine(side - 2, 1, side - 2, side - 2);
+    const QColor white(Qt::white);
+    painter.fillRect(0, 0, side - 1, 1, white);
+    painter.fillRect(0, 0, 1, side - 1, white);
+    const QColor light(224, 224, 224);
+    painter.fillRect(1, 1, side - 3, 1, light);
+    painter.fillRect(1, 1, 1, side - 3, light);
+    const QColor black(Qt::black);
+    painter.fillRect(0, side - 1, side, 1, black);
+    painter.fillRect(side - 1, 0, 1, side, black);
+    const QColor dark(128, 128, 128);
+    painter.fillRect(1, side - 2, side - 2, 1, dark);
+    painter.fillRect(side - 2, 1, 1, side - 2, dark);
 }
 
 QPolygonF ArrowHead(int direction, double side) {
@@ -85,14 +87,23 @@ QFont TitleFont(const QString& text, double width) {
     return font;
 }
 
+// A picture of width x height in the units the window is laid out in, with `ratio` device
+// pixels to the unit; painting on it is in those units.
+QPixmap Canvas(int width, int height, qreal ratio) {
+    QPixmap picture(static_cast<int>(std::ceil(width * ratio)),
+                    static_cast<int>(std::ceil(height * ratio)));
+    picture.setDevicePixelRatio(ratio);
+    return picture;
+}
+
 }  // namespace
 
 QColor WindowGrey() {
     return QColor(192, 192, 192);
 }
 
-QPixmap OrbelPicture(int colour) {
-    QPixmap picture(kOrbelPictureSide, kOrbelPictureSide);
+QPixmap OrbelPicture(int colour, qreal ratio) {
+    QPixmap picture = Canvas(kOrbelPictureSide, kOrbelPictureSide, ratio);
     picture.fill(WindowGrey());
     QPainter painter(&picture);
     DrawBall(painter, QRectF(3, 3, kOrbelPictureSide - 6, kOrbelPictureSide - 6),
@@ -100,8 +111,8 @@ QPixmap OrbelPicture(int colour) {
     return picture;
 }
 
-QPixmap ArrowPicture(int direction) {
-    QPixmap picture(kArrowPictureSide, kArrowPictureSide);
+QPixmap ArrowPicture(int direction, qreal ratio) {
+    QPixmap picture = Canvas(kArrowPictureSide, kArrowPictureSide, ratio);
     QPainter painter(&picture);
     DrawRaisedSquare(painter, kArrowPictureSide);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -115,9 +126,9 @@ QPixmap ArrowPicture(int direction) {
     return picture;
 }
 
-QPixmap TitlePicture() {
+QPixmap TitlePicture(qreal ratio) {
     const QString text = QStringLiteral("Orbel Five");
-    QPixmap picture(kTitleWidth, kTitleHeight);
+    QPixmap picture = Canvas(kTitleWidth, kTitleHeight, ratio);
     picture.fill(WindowGrey());
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -137,16 +148,18 @@ QPixmap TitlePicture() {
     return picture;
 }
 
+QPixmap OrbelIconPicture(int side, qreal ratio) {
+    QPixmap picture = Canvas(side, side, ratio);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    DrawBall(painter, QRectF(0.5, 0.5, side - 1.0, side - 1.0), OrbelColour(-1));
+    return picture;
+}
+
 QIcon OrbelIcon() {
     QIcon icon;
-    for (const int side : {16, 32, 48, 64}) {
-        QPixmap picture(side, side);
-        picture.fill(Qt::transparent);
-        QPainter painter(&picture);
-        DrawBall(painter, QRectF(0.5, 0.5, side - 1.0, side - 1.0), OrbelColour(-1));
-        painter.end();
-        icon.addPixmap(picture);
-    }
+    for (const int side : {16, 22, 24, 32, 48, 64, 96, 128, 256})
+        icon.addPixmap(OrbelIconPicture(side));
     return icon;
 }
 

@@ -1,4 +1,6 @@
 // The pictures the game draws for itself: orbels, arrows, the title lettering, the icon.
+// Each is drawn for a screen's device pixel ratio: `ratio` times the pixels of its size
+// given here, so it stays as sharp as text on a high-density screen.
 #pragma once
 
 #include <QIcon>
@@ -15,12 +17,14 @@ constexpr int kTitleHeight = 35;
 QColor WindowGrey();
 
 // A shaded ball of `colour` (-1 Red, +1 Blue) on the window's grey, 89 x 89.
-QPixmap OrbelPicture(int colour);
+QPixmap OrbelPicture(int colour, qreal ratio = 1.0);
 // A raised square with a triangle pointing the push `direction` (2, 4, 6, 8), or the
 // centre cross mark for 0; 32 x 32.
-QPixmap ArrowPicture(int direction);
-QPixmap TitlePicture();
-// A red orbel on a clear background, at the usual icon sizes.
+QPixmap ArrowPicture(int direction, qreal ratio = 1.0);
+QPixmap TitlePicture(qreal ratio = 1.0);
+// A red orbel on a clear background, side x side.
+QPixmap OrbelIconPicture(int side, qreal ratio = 1.0);
+// The red orbel at the usual icon sizes, up to 256 pixels for doubled screens.
 QIcon OrbelIcon();
 
 }  // namespace orbel

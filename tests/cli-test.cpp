@@ -16,6 +16,7 @@
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
+#include "orbel_version.h"
 #include "records/history.h"
 #include "records/record_file.h"
 #include "temp_folder.h"
@@ -181,6 +182,23 @@ TEST(analyse, runs_the_search_it_is_given) {
     EXPECT_EQ(run.status, kCliDone);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(levelSeen, 4);
+}
+
+TEST(cli, help_and_version_answer_on_stdout_with_status_zero) {
+    for (const char* word : {"--help", "-h"}) {
+        const CliRun run = Cli({word});
+        EXPECT_EQ(run.status, kCliDone) << word;
+        EXPECT_EQ(run.err, "") << word;
+        EXPECT_EQ(run.out.rfind("usage: orbelfive-cli analyse", 0), 0u) << run.out;
+        for (const char* mention : {"bench", "--level", "--reference", "--threads", "--version"})
+            EXPECT_NE(run.out.find(mention), std::string::npos) << "help lacks " << mention;
+    }
+    const CliRun version = Cli({"--version"});
+    EXPECT_EQ(version.status, kCliDone);
+    EXPECT_EQ(version.err, "");
+    EXPECT_EQ(version.out, "orbelfive-cli " + std::string(kVersion) + "\n");
+    // Only as the command: after one they are refused like any unknown option.
+    EXPECT_EQ(Cli({"bench", "--version"}).status, kCliBadInput);
 }
 
 TEST(cli, bad_input_gives_status_two_and_one_line_on_stderr_only) {

@@ -58,6 +58,7 @@ class DialogsTest : public QObject {
     void size_window_closed_without_a_choice_returns_none();
     void escape_leaves_the_size_window_open_and_closes_the_about_window();
     void about_use_hides_the_size_buttons_and_leaves_the_game_usable();
+    void about_shows_the_project_version();
     void size_window_texts_are_whole();
     void rules_page_keeps_the_rules_exactly();
     void rules_window_shows_every_line_and_ok_covers_none();
@@ -137,6 +138,13 @@ void DialogsTest::about_use_hides_the_size_buttons_and_leaves_the_game_usable() 
     QVERIFY(!about.findChild<QLabel*>("lbl_GameSize")->isVisible());
     QVERIFY(about.findChild<QLabel*>("lbl_Program")->isVisible());
     QVERIFY(about.windowTitle().contains(QStringLiteral("Orbel Five")));
+}
+
+// The version comes from the build's project() line, as the programs' --version does.
+void DialogsTest::about_shows_the_project_version() {
+    BoardSizeDialog about(BoardSizeDialog::Use::About);
+    QCOMPARE(about.findChild<QLabel*>("lbl_Author")->text(),
+             QStringLiteral("Version " ORBEL_PROJECT_VERSION));
 }
 
 // The fixed texts stand as they are, and no label cuts its text or leaves the window.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "orbel_version.h"
 #include "records/record_file.h"
 #include "records/replay.h"
 #include "tools/analyse.h"
@@ -17,6 +18,20 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: orbelfive-cli analyse [--level L] RECORD_FILE | bench [--level L] [--reference] "
     "[--threads T]";
+constexpr std::string_view kHelp =
+    "usage: orbelfive-cli analyse [--level L] RECORD_FILE\n"
+    "       orbelfive-cli bench [--level L] [--reference] [--threads T]\n"
+    "       orbelfive-cli --help | --version\n"
+    "\n"
+    "  analyse        print the position a game record reaches, its candidate moves and the\n"
+    "                 best of them, as JSON on one line\n"
+    "  bench          search fixed positions; print nodes, time, nodes per second and a\n"
+    "                 signature of the results\n"
+    "  --level L      search depth in plies, 1 to 11 (analyse 1, bench 6 unless told)\n"
+    "  --reference    bench: also run the step-by-step search and check that both agree\n"
+    "  --threads T    bench: search threads, 1 to 256 (1 unless told)\n"
+    "\n"
+    "Exit status: 0 done, 1 the benchmark found a fault, 2 bad input.\n";
 constexpr int kMostThreads = 256;
 constexpr int kReferenceAlwaysUpTo = 4;
 
@@ -131,6 +146,14 @@ int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     if (args.empty()) return BadInput(err, kUsage);
     const std::string_view command = args[0];
     Arguments rest(args.subspan(1));
+    if (command == "--help" || command == "-h") {
+        out << kHelp;
+        return kCliDone;
+    }
+    if (command == "--version") {
+        out << "orbelfive-cli " << kVersion << "\n";
+        return kCliDone;
+    }
     if (command == "analyse") return Analyse(rest, out, err, makeSearch);
     if (command == "bench") return Bench(rest, out, err, makeSearch);
     return BadInput(err, "unknown command '" + std::string(command) + "'; " + std::string(kUsage));
