@@ -13,8 +13,8 @@
 #include <functional>
 
 #include "app/orbel_app.h"
+#include "dialogs/file_dialog.h"
 #include "game/main_window.h"
-#include "records/file_dialog.h"
 
 using namespace orbel;
 

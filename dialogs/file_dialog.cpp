@@ -1,4 +1,4 @@
-#include "records/file_dialog.h"
+#include "dialogs/file_dialog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "records/file_dialog_lists.h"
-#include "records/file_dialog_names.h"
+#include "dialogs/file_dialog_lists.h"
+#include "dialogs/file_dialog_names.h"
 
 namespace orbel {
 
