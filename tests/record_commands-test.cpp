@@ -14,7 +14,7 @@
 
 #include "app/orbel_app.h"
 #include "dialogs/file_dialog.h"
-#include "game/main_window.h"
+#include "window/main_window.h"
 
 using namespace orbel;
 
