@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "engine/board.h"
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
-#include "records/history.h"
 
 namespace orbel {
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "bench/bench_position.h"
+#include "engine/board.h"
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
-#include "records/history.h"
 #include "records/record_file.h"
 #include "temp_folder.h"
 #include "tools/analyse.h"

@@ -61,6 +61,16 @@ TEST(board, ring_and_sizes) {
     for (int n : {-5, 0, 3, 4, 6, 16, 19}) EXPECT_FALSE(IsValidBoardSize(n));
 }
 
+TEST(board, direction_from_cells_undoes_the_step_of_each_direction) {
+    for (int n = kSmallestSize; n <= kLargestSize; n += 2) {
+        for (int cell = n + 2; cell <= n * n - n - 1; ++cell) {
+            if (IsOnRing(n, cell)) continue;
+            for (int d : {kDown, kLeft, kRight, kUp})
+                EXPECT_EQ(DirectionFromCells(n, cell, cell + StepOf(n, d)), d) << n << " " << cell;
+        }
+    }
+}
+
 TEST(move_code, encodes_cell_and_direction) {
     EXPECT_EQ(MoveCode(8, kDown), 41);
     EXPECT_EQ(MoveCode(289, kUp), 1449);
