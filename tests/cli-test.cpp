@@ -17,6 +17,7 @@
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
+#include "random_games.h"
 #include "records/record_file.h"
 #include "temp_folder.h"
 #include "tools/analyse.h"
@@ -54,25 +55,18 @@ CliRun Cli(const std::vector<std::string>& args, const RootSearch& search = Sear
 template <typename Stop>
 std::unique_ptr<GameRecord> PlayUntil(int size, uint32_t seed, int tries, Stop stop) {
     std::mt19937 rng(seed);
-    int16_t codes[kMaxCandidates + 1];
-    Tenths scores[kMaxCandidates + 1];
     for (int game = 0; game < tries; ++game) {
         auto record = std::make_unique<GameRecord>();
         record->BoardSize = static_cast<int16_t>(size);
         BoardState b;
         StartPosition(b, size);
         for (int i = 1; i <= kRecordCapacity; ++i) {
-            int16_t count = 0;
-            GenerateMoves(b, {codes, scores, count});
-            if (stop(codes, scores, count)) return record;
-            if (count == 0) break;
-            const int code = codes[1 + rng() % count];
-            record->RecordPlaced[i] = static_cast<int16_t>(PlacementOf(code));
-            record->RecordMoved[i] =
-                static_cast<int16_t>(PlacementOf(code) + StepOf(size, DirectionOf(code)));
-            record->RecordCount = static_cast<int16_t>(i);
-            ApplyMoveCode(b, code);
-            ++b.MoveNumber;
+            const testing::Offered offered(b);
+            if (stop(offered.codes, offered.scores, offered.count)) return record;
+            if (offered.count == 0) break;
+            const int code = offered.Random(rng);
+            testing::RecordMove(*record, code);
+            testing::PlayMove(b, code);
             if (ScanLines(b).Any()) break;
         }
     }
