@@ -2,7 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
-PACKAGES   := cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core fonts-droid-fallback
+PACKAGES   := cmake ninja-build g++ clang-format qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core fonts-droid-fallback
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build play check check-asan bench clean
