@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/bench_position.h"
@@ -236,6 +237,29 @@ TEST(bench, signature_is_stable_and_agrees_with_the_reference) {
     // A different level decides differently, and the signature shows it.
     options.level = 2;
     EXPECT_NE(RunBench(two, options, false, third).signature, a.signature);
+}
+
+// What `orbelfive-cli bench` prints as the signature of the fast search at the bench level.
+// A change meant to alter what the search decides records the new value here and says so
+// in its commit message; any other change must leave it as it is.
+constexpr std::string_view kRecordedBenchSignature = "73c62176666000ad";
+
+TEST(bench, fast_search_gives_the_recorded_signature_on_one_and_two_threads) {
+    for (int threads : {1, 2}) {
+        // Plain `bench`, as `make bench` runs it, is one thread.
+        std::vector<std::string> args = {"bench"};
+        if (threads > 1) args.insert(args.end(), {"--threads", std::to_string(threads)});
+        std::ostringstream out, err;
+        ASSERT_EQ(RunCli(args, out, err, SearchMaker(FastRootSearch)), kCliDone) << err.str();
+        const std::string text = out.str();
+        const std::string heading = "level " + std::to_string(kBenchLevel) + ", " +
+                                    std::to_string(BenchPositions().size()) +
+                                    " positions, threads " + std::to_string(threads);
+        EXPECT_EQ(text.substr(0, text.find('\n')), heading);
+        const size_t at = text.find("signature ", text.find("total nodes"));
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_EQ(text.substr(at + 10, 16), kRecordedBenchSignature) << text;
+    }
 }
 
 TEST(bench, a_search_that_decides_differently_fails_the_comparison) {

@@ -18,6 +18,10 @@ constexpr int kCliBadInput = 2;
 // Makes the search to run for a thread count (0: one per hardware thread).
 using SearchMaker = std::function<RootSearch(int threads)>;
 
+// The fast search, the one the game plays with, on `threads` threads (0: one per hardware
+// thread).
+RootSearch FastRootSearch(int threads);
+
 // `args` are the words after the program's name.
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
            const SearchMaker& makeSearch);
