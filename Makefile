@@ -5,7 +5,8 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 # The validators check the installed menu entry, metadata and manual pages; rsvg-convert
 # renders the icons.
-PACKAGES   := cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core fonts-droid-fallback \
+PACKAGES   := cmake ninja-build g++ clang-format qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
+              fonts-dejavu-core fonts-droid-fallback \
               desktop-file-utils appstream librsvg2-bin man-db
 # dpkg-shlibdeps and file work out the package's dependencies.
 PACKAGE_TOOLS := dpkg-dev file
@@ -38,11 +39,15 @@ build: deps $(BUILD)/build.ninja
 play: build
 	$(BUILD)/app/orbelfive
 
-check: build
+# The checks make every warning an error; configuring again each time lets a build folder
+# made by `make build` pick that up.
+check: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBEL_WERROR=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 check-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBEL_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBEL_SANITIZE=ON -DORBEL_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 

@@ -7,8 +7,8 @@
 
 #include "dialogs/board_size_dialog.h"
 #include "dialogs/rules_window.h"
-#include "game/main_window.h"
-#include "game/orbel_pictures.h"
+#include "window/main_window.h"
+#include "window/orbel_pictures.h"
 
 namespace orbel {
 

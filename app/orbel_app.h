@@ -8,8 +8,8 @@
 #include "app/record_commands.h"
 #include "dialogs/board_size_dialog.h"
 #include "game/game_state.h"
-#include "game/main_window.h"
-#include "game/qt_computer_player.h"
+#include "window/main_window.h"
+#include "window/qt_computer_player.h"
 
 namespace orbel {
 

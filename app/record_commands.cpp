@@ -4,8 +4,8 @@
 #include <QMessageBox>
 
 #include "app/orbel_app.h"
+#include "dialogs/file_dialog.h"
 #include "game/game_records.h"
-#include "records/file_dialog.h"
 #include "records/record_file.h"
 
 namespace orbel {

@@ -27,6 +27,18 @@ int StepOf(int n, int direction) {
     }
 }
 
+int DirectionFromCells(int n, int placed, int moved) {
+    const int d = moved - placed;
+    const int dx = d % n;
+    const int dy = d / n;
+    int direction = 0;
+    if (dy == 0 && dx > 0) direction = kRight;
+    if (dy == 0 && dx < 0) direction = kLeft;
+    if (dy > 0) direction = kDown;
+    if (dy < 0) direction = kUp;
+    return direction;
+}
+
 void BuildNeighbourTable(BoardState& b) {
     const int n = b.BoardSize;
     for (int c = 1; c <= n * n; ++c) {

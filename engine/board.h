@@ -48,6 +48,9 @@ int CentreCell(int n);
 bool IsOnRing(int n, int cell);
 // Cell step of a push direction on an n x n board (+n down, -1 left, +1 right, -n up).
 int StepOf(int n, int direction);
+// The push direction of a recorded pair on an n x n board: +1 right, -1 left, +n down,
+// -n up. The remainder takes the sign of the difference, as integer division truncates.
+int DirectionFromCells(int n, int placed, int moved);
 
 void BuildNeighbourTable(BoardState& b);
 // Empties the board and puts Red's opening orbel on the centre; Blue to move, move 1.

@@ -4,11 +4,11 @@
 #include <cassert>
 #include <utility>
 
+#include "engine/board.h"
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
 #include "game/game_records.h"
-#include "records/history.h"
 #include "records/replay.h"
 
 namespace orbel {

@@ -1,7 +1,7 @@
 #include "records/replay.h"
 
+#include "engine/board.h"
 #include "engine/move_rules.h"
-#include "records/history.h"
 
 namespace orbel {
 

@@ -10,14 +10,16 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/bench_position.h"
+#include "engine/board.h"
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
 #include "orbel_version.h"
-#include "records/history.h"
+#include "random_games.h"
 #include "records/record_file.h"
 #include "temp_folder.h"
 #include "tools/analyse.h"
@@ -55,25 +57,18 @@ CliRun Cli(const std::vector<std::string>& args, const RootSearch& search = Sear
 template <typename Stop>
 std::unique_ptr<GameRecord> PlayUntil(int size, uint32_t seed, int tries, Stop stop) {
     std::mt19937 rng(seed);
-    int16_t codes[kMaxCandidates + 1];
-    Tenths scores[kMaxCandidates + 1];
     for (int game = 0; game < tries; ++game) {
         auto record = std::make_unique<GameRecord>();
         record->BoardSize = static_cast<int16_t>(size);
         BoardState b;
         StartPosition(b, size);
         for (int i = 1; i <= kRecordCapacity; ++i) {
-            int16_t count = 0;
-            GenerateMoves(b, {codes, scores, count});
-            if (stop(codes, scores, count)) return record;
-            if (count == 0) break;
-            const int code = codes[1 + rng() % count];
-            record->RecordPlaced[i] = static_cast<int16_t>(PlacementOf(code));
-            record->RecordMoved[i] =
-                static_cast<int16_t>(PlacementOf(code) + StepOf(size, DirectionOf(code)));
-            record->RecordCount = static_cast<int16_t>(i);
-            ApplyMoveCode(b, code);
-            ++b.MoveNumber;
+            const testing::Offered offered(b);
+            if (stop(offered.codes, offered.scores, offered.count)) return record;
+            if (offered.count == 0) break;
+            const int code = offered.Random(rng);
+            testing::RecordMove(*record, code);
+            testing::PlayMove(b, code);
             if (ScanLines(b).Any()) break;
         }
     }
@@ -260,6 +255,30 @@ TEST(bench, signature_is_stable_and_agrees_with_the_reference) {
     // A different level decides differently, and the signature shows it.
     options.level = 2;
     EXPECT_NE(RunBench(two, options, false, third).signature, a.signature);
+}
+
+// What `orbelfive-cli bench` prints as the signature of the fast search at the bench level.
+// A change meant to alter what the search decides records the new value here and says so
+// in its commit message; any other change must leave it as it is.
+constexpr std::string_view kRecordedBenchSignature = "73c62176666000ad";
+
+TEST(bench, fast_search_gives_the_recorded_signature_on_one_and_two_threads) {
+    for (int threads : {1, 2}) {
+        // Plain `bench`, as `make bench` runs it, is one thread.
+        std::vector<std::string> args = {"bench"};
+        if (threads > 1) args.insert(args.end(), {"--threads", std::to_string(threads)});
+        std::ostringstream out, err;
+        ASSERT_EQ(RunCli(args, out, err, std::function<RootSearch(int)>(FastRootSearch)), kCliDone)
+            << err.str();
+        const std::string text = out.str();
+        const std::string heading = "level " + std::to_string(kBenchLevel) + ", " +
+                                    std::to_string(BenchPositions().size()) +
+                                    " positions, threads " + std::to_string(threads);
+        EXPECT_EQ(text.substr(0, text.find('\n')), heading);
+        const size_t at = text.find("signature ", text.find("total nodes"));
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_EQ(text.substr(at + 10, 16), kRecordedBenchSignature) << text;
+    }
 }
 
 TEST(bench, a_search_that_decides_differently_fails_the_comparison) {

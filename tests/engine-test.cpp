@@ -7,6 +7,7 @@
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
+#include "random_games.h"
 #include "test_positions.h"
 
 namespace orbel {
@@ -59,6 +60,16 @@ TEST(board, ring_and_sizes) {
     for (int c : {7, 8, 9, 12, 13, 14, 17, 18, 19}) EXPECT_FALSE(IsOnRing(5, c)) << c;
     for (int n : {5, 7, 9, 11, 13, 15, 17}) EXPECT_TRUE(IsValidBoardSize(n));
     for (int n : {-5, 0, 3, 4, 6, 16, 19}) EXPECT_FALSE(IsValidBoardSize(n));
+}
+
+TEST(board, direction_from_cells_undoes_the_step_of_each_direction) {
+    for (int n = kSmallestSize; n <= kLargestSize; n += 2) {
+        for (int cell = n + 2; cell <= n * n - n - 1; ++cell) {
+            if (IsOnRing(n, cell)) continue;
+            for (int d : {kDown, kLeft, kRight, kUp})
+                EXPECT_EQ(DirectionFromCells(n, cell, cell + StepOf(n, d)), d) << n << " " << cell;
+        }
+    }
 }
 
 TEST(move_code, encodes_cell_and_direction) {
@@ -364,17 +375,14 @@ TEST(random_games, keep_the_ring_empty_and_entry_zero_clear) {
         BoardState b;
         StartPosition(b, n);
         for (int ply = 0; ply < 200; ++ply) {
-            int16_t moves[kMaxCandidates + 1];
-            Tenths scores[kMaxCandidates + 1];
-            int16_t count = 0;
             const BoardState before = b;
-            GenerateMoves(b, {moves, scores, count});
+            const testing::Offered offered(b);
+            const int count = offered.count;
             ASSERT_TRUE(std::equal(b.Board, b.Board + kBoardEntries, before.Board));
             ASSERT_EQ(b.SelectedCell, before.SelectedCell);
             ASSERT_LE(count, (n - 2) * (n - 2) * 4);
             if (count == 0) break;
-            ApplyMoveCode(b, moves[1 + rng() % count]);
-            ++b.MoveNumber;
+            testing::PlayMove(b, offered.Random(rng));
             ASSERT_TRUE(BoardIsSound(b)) << "size " << n << " ply " << ply;
             ASSERT_GE(b.RunCount, b.PushCount);
             ASSERT_GE(b.PushCount, 2);

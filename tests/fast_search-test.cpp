@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "computer/search.h"
-#include "engine/move_rules.h"
+#include "random_games.h"
 #include "test_positions.h"
 
 namespace orbel {
@@ -103,32 +103,29 @@ int RandomInt(std::mt19937& rng, int lo, int hi) {
 BoardState RandomGame(int size, int plies, bool playOn, std::mt19937& rng) {
     BoardState b;
     StartPosition(b, size);
-    auto tables = std::make_unique<SearchTables>();
     std::bernoulli_distribution greedy(0.6);
     for (int k = 0; k < plies; ++k) {
-        GenerateMoves(b, tables->Column(1));
-        const int count = tables->SearchCount[1];
+        testing::Offered offered(b);
+        const int count = offered.count;
         if (count == 0) break;
-        SortCandidates(tables->Column(1));
+        SortCandidates(offered.Column());
         std::vector<int> quiet;
         for (int i = 1; i <= count; ++i)
-            if (std::abs(tables->SearchScores[1][i]) < Whole(10000)) quiet.push_back(i);
+            if (std::abs(offered.scores[i]) < Whole(10000)) quiet.push_back(i);
         const int choice = quiet.empty() ? RandomInt(rng, 1, count)
                            : greedy(rng)
                                ? quiet.front()
                                : quiet[RandomInt(rng, 0, static_cast<int>(quiet.size()) - 1)];
-        ApplyMoveCode(b, tables->SearchMoves[1][choice]);
-        ++b.MoveNumber;
+        testing::PlayMove(b, offered.codes[choice]);
         if (quiet.empty() && !playOn) break;
     }
     return b;
 }
 
 bool HasOwnLine(BoardState b) {
-    auto tables = std::make_unique<SearchTables>();
-    GenerateMoves(b, tables->Column(1));
-    for (int i = 1; i <= tables->SearchCount[1]; ++i)
-        if (tables->SearchScores[1][i] > Whole(9999)) return true;
+    const testing::Offered offered(b);
+    for (int i = 1; i <= offered.count; ++i)
+        if (offered.scores[i] > Whole(9999)) return true;
     return false;
 }
 

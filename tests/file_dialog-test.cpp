@@ -1,4 +1,4 @@
-#include "records/file_dialog.h"
+#include "dialogs/file_dialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,7 +19,7 @@
 #include <memory>
 #include <system_error>
 
-#include "records/file_dialog_volumes.h"
+#include "dialogs/file_dialog_volumes.h"
 
 using orbel::FileChoice;
 using orbel::frmOpenSave;

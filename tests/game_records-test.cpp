@@ -5,10 +5,10 @@
 #include <memory>
 #include <random>
 
-#include "engine/move_generation.h"
 #include "engine/move_rules.h"
 #include "fake_game_view.h"
 #include "game/controller.h"
+#include "random_games.h"
 
 namespace orbel {
 namespace {
@@ -36,12 +36,9 @@ struct Table {
     // A random legal move, made with the three clicks.
     bool PlayRandomMove(std::mt19937& rng) {
         BoardState copy = state->board;
-        int16_t moves[kMaxCandidates + 1];
-        Tenths scores[kMaxCandidates + 1];
-        int16_t count = 0;
-        GenerateMoves(copy, {moves, scores, count});
-        if (count == 0) return false;
-        const int code = moves[1 + rng() % count];
+        const testing::Offered offered(copy);
+        if (offered.count == 0) return false;
+        const int code = offered.Random(rng);
         game->btn_Board_Click(PlacementOf(code));
         game->img_dir_Click(DirectionOf(code));
         game->img_dir_Click(0);

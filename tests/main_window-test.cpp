@@ -1,6 +1,6 @@
 // The main window driven through its own controls, with the real controller and computer,
 // and the program's order of windows.
-#include "game/main_window.h"
+#include "window/main_window.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
 // The game's pictures on high-density screens: drawn with more pixels, never stretched.
-#include "game/orbel_pictures.h"
+#include "window/orbel_pictures.h"
 
 #include <QApplication>
 #include <QImage>
@@ -12,7 +12,7 @@
 #include "computer/search.h"
 #include "dialogs/board_size_dialog.h"
 #include "game/game_state.h"
-#include "game/main_window.h"
+#include "window/main_window.h"
 
 using namespace orbel;
 

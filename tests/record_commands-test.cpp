@@ -17,8 +17,8 @@
 
 #include "app/orbel_app.h"
 #include "computer/search.h"
-#include "game/main_window.h"
-#include "records/file_dialog.h"
+#include "dialogs/file_dialog.h"
+#include "window/main_window.h"
 
 using namespace orbel;
 

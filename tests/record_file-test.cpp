@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "engine/lines.h"
-#include "engine/move_generation.h"
 #include "engine/move_rules.h"
+#include "random_games.h"
 #include "records/replay.h"
 #include "temp_folder.h"
 
@@ -24,6 +24,7 @@ namespace orbel {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::RandomRecord;
 
 // A folder of its own under the system's temporary folder, removed afterwards.
 struct TempFolder : testing::TempFolder {
@@ -74,31 +75,6 @@ class LoweredLimit {
     rlimit saved_{};
 };
 
-// Plays random legal moves from a new game, recording each as the window would; moves
-// go on after a completed line. Stops when the side to move has none.
-std::unique_ptr<GameRecord> RandomGame(int size, int moves, std::mt19937& rng) {
-    auto record = std::make_unique<GameRecord>();
-    record->BoardSize = static_cast<int16_t>(size);
-    record->ComputerSideChoice = static_cast<int16_t>(static_cast<int>(rng() % 3) - 1);
-    BoardState b;
-    StartPosition(b, size);
-    int16_t codes[kMaxCandidates + 1];
-    Tenths scores[kMaxCandidates + 1];
-    for (int i = 1; i <= moves; ++i) {
-        int16_t count = 0;
-        GenerateMoves(b, {codes, scores, count});
-        if (count == 0) break;
-        const int code = codes[1 + rng() % count];
-        record->RecordPlaced[i] = static_cast<int16_t>(PlacementOf(code));
-        record->RecordMoved[i] =
-            static_cast<int16_t>(PlacementOf(code) + StepOf(size, DirectionOf(code)));
-        record->RecordCount = static_cast<int16_t>(i);
-        ApplyMoveCode(b, code);
-        ++b.MoveNumber;
-    }
-    return record;
-}
-
 void ExpectSameRecord(const GameRecord& a, const GameRecord& b) {
     ASSERT_EQ(a.BoardSize, b.BoardSize);
     ASSERT_EQ(a.ComputerSideChoice, b.ComputerSideChoice);
@@ -119,19 +95,16 @@ RecordStatus Parse(const std::string& text) {
 bool EveryMoveIsGenerated(const GameRecord& record) {
     BoardState b;
     StartPosition(b, record.BoardSize);
-    int16_t codes[kMaxCandidates + 1];
-    Tenths scores[kMaxCandidates + 1];
     for (int i = 1; i <= record.RecordCount; ++i) {
-        int16_t count = 0;
-        GenerateMoves(b, {codes, scores, count});
+        const testing::Offered offered(b);
+        const int16_t* end = offered.codes + 1 + offered.count;
         const int code =
             RecordedMoveCode(b.BoardSize, record.RecordPlaced[i], record.RecordMoved[i]);
-        if (std::find(codes + 1, codes + 1 + count, code) == codes + 1 + count) return false;
+        if (std::find(offered.codes + 1, end, code) == end) return false;
         if (record.RecordPlaced[i] + StepOf(b.BoardSize, DirectionOf(code)) !=
             record.RecordMoved[i])
             return false;
-        ApplyMoveCode(b, code);
-        ++b.MoveNumber;
+        testing::PlayMove(b, code);
     }
     return true;
 }
@@ -171,7 +144,7 @@ TEST(record_round_trip, random_games_on_every_size_read_back_move_for_move) {
     TempFolder folder;
     for (int size = kSmallestSize; size <= kLargestSize; size += 2) {
         for (int game = 0; game < 3; ++game) {
-            const auto written = RandomGame(size, kRecordCapacity, rng);
+            const auto written = RandomRecord(size, kRecordCapacity, rng);
             ASSERT_GT(written->RecordCount, 0);
             auto read = std::make_unique<GameRecord>();
             const RecordStatus parsed = ParseGameRecord(FormatGameRecord(*written), *read);
@@ -190,7 +163,7 @@ TEST(record_round_trip, random_games_on_every_size_read_back_move_for_move) {
 
 TEST(record_round_trip, replay_reaches_the_position_the_game_reached) {
     std::mt19937 rng(77);
-    const auto record = RandomGame(11, 60, rng);
+    const auto record = RandomRecord(11, 60, rng);
     BoardState played;
     StartPosition(played, 11);
     for (int i = 1; i <= record->RecordCount; ++i)
@@ -320,7 +293,7 @@ TEST(record_reader, moves_after_a_completed_line_are_legal) {
     // Random 9 x 9 games until one completes a line with moves still to follow.
     std::mt19937 rng(31337);
     for (int tries = 0; tries < 500; ++tries) {
-        const auto record = RandomGame(9, 80, rng);
+        const auto record = RandomRecord(9, 80, rng);
         BoardState b;
         StartPosition(b, 9);
         int lineAt = 0;
@@ -524,7 +497,7 @@ TEST(record_reader_fuzz, random_bytes_and_mutated_files) {
     int accepted = 0;
     for (int k = 0; k < 3000; ++k) {
         const int size = kSmallestSize + 2 * static_cast<int>(rng() % 7);
-        std::string text = FormatGameRecord(*RandomGame(size, 1 + rng() % 30, rng));
+        std::string text = FormatGameRecord(*RandomRecord(size, 1 + rng() % 30, rng));
         for (int edits = 1 + rng() % 3; edits > 0 && !text.empty(); --edits) {
             const size_t at = rng() % text.size();
             switch (rng() % 4) {

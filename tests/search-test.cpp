@@ -123,14 +123,6 @@ TEST(search, leaving_the_opponent_without_a_move_is_worth_one_hundred_thousand) 
     EXPECT_TRUE(found);
 }
 
-TEST(search, worked_example_of_the_discounted_values) {
-    // Root candidate static 3; reply static 20 whose best answer is 8: 20/10 - 8 = -6,
-    // and the root candidate is worth 3/10 + 6 = 6.3.
-    const Tenths reply = Whole(20) / 10 - Whole(8);
-    EXPECT_EQ(reply, -60);
-    EXPECT_EQ(Whole(3) / 10 - reply, 63);
-}
-
 TEST(search, restores_board_and_side_after_every_search) {
     std::mt19937 rng(99);
     for (int game = 0; game < 12; ++game) {

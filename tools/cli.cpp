@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "computer/fast_search.h"
 #include "orbel_version.h"
 #include "records/record_file.h"
 #include "records/replay.h"
@@ -140,6 +141,15 @@ int Bench(Arguments args, std::ostream& out, std::ostream& err,
 }
 
 }  // namespace
+
+RootSearch FastRootSearch(int threads) {
+    FastSearchOptions options;
+    options.threads = threads;
+    auto search = std::make_shared<FastSearch>(options);
+    return [search](BoardState& b, SearchTables& t, SearchRun& run) {
+        return search->RootValues(b, t, run);
+    };
+}
 
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
            const std::function<RootSearch(int)>& makeSearch) {

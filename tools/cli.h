@@ -16,6 +16,10 @@ constexpr int kCliDone = 0;
 constexpr int kCliFault = 1;
 constexpr int kCliBadInput = 2;
 
+// The fast search, the one the game plays with, on `threads` threads (0: one per hardware
+// thread).
+RootSearch FastRootSearch(int threads);
+
 // `args` are the words after the program's name. `makeSearch` gives the search to run for
 // a thread count (0: one per hardware thread).
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,

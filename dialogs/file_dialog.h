@@ -6,7 +6,7 @@
 #include <QString>
 #include <array>
 
-#include "records/file_dialog_volumes.h"
+#include "dialogs/file_dialog_volumes.h"
 
 class QComboBox;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "records/file_dialog.h"
+#include "dialogs/file_dialog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "dialogs/file_dialog_lists.h"
+#include "dialogs/file_dialog_names.h"
 #include "dialogs/window_place.h"
-#include "records/file_dialog_lists.h"
-#include "records/file_dialog_names.h"
 
 namespace orbel {
 

@@ -1,4 +1,4 @@
-#include "records/file_dialog_volumes.h"
+#include "dialogs/file_dialog_volumes.h"
 
 #include <QFileInfo>
 #include <QStorageInfo>

@@ -1,4 +1,4 @@
-#include "game/qt_computer_player.h"
+#include "window/qt_computer_player.h"
 
 #include <QMetaObject>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "game/orbel_pictures.h"
+#include "window/orbel_pictures.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,10 +1,10 @@
-#include "records/file_dialog_lists.h"
+#include "dialogs/file_dialog_lists.h"
 
 #include <QDir>
 #include <QKeyEvent>
 #include <QStyle>
 
-#include "records/file_dialog_names.h"
+#include "dialogs/file_dialog_names.h"
 
 namespace orbel {
 

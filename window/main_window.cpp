@@ -1,4 +1,4 @@
-#include "game/main_window.h"
+#include "window/main_window.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -17,7 +17,7 @@
 #include <utility>
 
 #include "dialogs/window_place.h"
-#include "game/orbel_pictures.h"
+#include "window/orbel_pictures.h"
 
 namespace orbel {
 

@@ -7,8 +7,8 @@
 #include <array>
 
 #include "game/controller.h"
-#include "game/qt_computer_player.h"
 #include "game/view.h"
+#include "window/qt_computer_player.h"
 
 class QAction;
 class QActionGroup;

@@ -1,4 +1,4 @@
-#include "records/file_dialog_names.h"
+#include "dialogs/file_dialog_names.h"
 
 #include <QFile>
 #include <filesystem>
