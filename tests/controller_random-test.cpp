@@ -19,6 +19,7 @@
 #include "fake_game_view.h"
 #include "game/controller.h"
 #include "game/game_records.h"
+#include "random_games.h"
 #include "records/record_file.h"
 #include "records/replay.h"
 
@@ -39,46 +40,6 @@ constexpr int kEventsPerSequence = 160;
 int SequencesToRun() {
     if (const char* asked = std::getenv("ORBEL_RANDOM_SEQUENCES")) return std::atoi(asked);
     return kSequences;
-}
-
-int StepOf(int n, int direction) {
-    switch (direction) {
-        case kDown:
-            return n;
-        case kUp:
-            return -n;
-        case kLeft:
-            return -1;
-        default:
-            return 1;
-    }
-}
-
-// A record of random legal moves, as the reader would accept it.
-GameRecord RandomRecord(int size, std::mt19937& rng) {
-    GameRecord record;
-    record.BoardSize = static_cast<int16_t>(size);
-    record.ComputerSideChoice = rng() % 2 ? Red : Blue;
-    BoardState b;
-    StartPosition(b, size);
-    int16_t moves[kMaxCandidates + 1];
-    Tenths scores[kMaxCandidates + 1];
-    const int wanted = static_cast<int>(rng() % 12);
-    int count = 0;
-    while (count < wanted) {
-        int16_t candidates = 0;
-        GenerateMoves(b, {moves, scores, candidates});
-        if (candidates == 0) break;
-        const int code = moves[1 + rng() % candidates];
-        ++count;
-        record.RecordPlaced[count] = static_cast<int16_t>(PlacementOf(code));
-        record.RecordMoved[count] =
-            static_cast<int16_t>(PlacementOf(code) + StepOf(size, DirectionOf(code)));
-        ApplyMoveCode(b, code);
-        ++b.MoveNumber;
-    }
-    record.RecordCount = static_cast<int16_t>(count);
-    return record;
 }
 
 // One program run: the state lives on, the window (view and controller) is made anew
@@ -234,7 +195,7 @@ class ProgramRun {
 
     void ReadRecord() {
         const int size = 5 + 2 * static_cast<int>(rng_() % 4);
-        const GameRecord record = RandomRecord(size, rng_);
+        const GameRecord record = *testing::RandomRecord(size, static_cast<int>(rng_() % 12), rng_);
         BoardState check;
         ASSERT_TRUE(ReplayRecord(record, check).Ok());
         Log("ReadRecord(size " + std::to_string(size) + ", " + std::to_string(record.RecordCount) +
