@@ -153,6 +153,26 @@ TEST(analyse, no_legal_move_gives_null_and_no_best) {
     EXPECT_EQ(run.out.substr(run.out.size() - end.size()), end);
 }
 
+TEST(analyse, a_root_where_every_push_loses_still_names_its_best_moves) {
+    // Blue to move on 5 x 5 loses by running out of pushes whatever it plays.
+    GameRecord record;
+    record.BoardSize = 5;
+    record.ComputerSideChoice = Red;
+    const int16_t placed[] = {0, 14, 11, 17, 8, 6, 19};
+    const int16_t moved[] = {0, 13, 12, 12, 13, 7, 14};
+    record.RecordCount = 6;
+    std::copy(std::begin(placed), std::end(placed), record.RecordPlaced);
+    std::copy(std::begin(moved), std::end(moved), record.RecordMoved);
+    TempFolder folder;
+    const std::string file = folder.Save("losing.rec", record);
+    for (const RootSearch& search : {RootSearch(SearchRootValues), FastRootSearch(1)}) {
+        const CliRun run = Cli({"analyse", "--level", "3", file}, search);
+        ASSERT_EQ(run.status, kCliDone) << run.err;
+        EXPECT_NE(run.out.find("\"value\":-100000.6"), std::string::npos) << run.out;
+        EXPECT_EQ(BestOf(run.out), (std::vector<int>{11, 21})) << run.out;
+    }
+}
+
 TEST(analyse, values_print_in_tenths_with_one_digit_after_the_point) {
     EXPECT_EQ(FormatTenths(0), "0.0");
     EXPECT_EQ(FormatTenths(63), "6.3");
