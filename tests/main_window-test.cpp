@@ -245,6 +245,7 @@ class MainWindowTest : public QObject {
     void tab_runs_board_undo_hint_backward_forward();
     void menu_shortcuts_stand_beside_the_captions_and_trigger_their_items();
     void button_shortcuts_press_their_buttons_only_where_a_click_could();
+    void marks_are_drawn_over_the_cells_until_a_new_game();
 
     void computer_delivers_on_the_window_thread_and_never_after_cancel();
     void scheduler_runs_on_the_window_thread_and_dies_with_its_owner();
@@ -759,6 +760,49 @@ void MainWindowTest::button_shortcuts_press_their_buttons_only_where_a_click_cou
     QVERIFY(window->controller().ComputerBusy());
     QTRY_COMPARE_WITH_TIMEOUT(b.MoveNumber, 2, 10000);
     QCOMPARE(StandsMark(*window), int(state.history.HistoryMoved[1]));
+}
+
+// A 7 x 7 game that Red won with its 24th move, replayed with Forward's key.
+void MainWindowTest::marks_are_drawn_over_the_cells_until_a_new_game() {
+    GameState state;
+    auto window = OpenRecord(
+        state, RecordOf(7, {{26, 25}, {32, 25}, {32, 25}, {31, 24}, {26, 25}, {10, 17},
+                            {38, 31}, {22, 23}, {16, 17}, {20, 19}, {15, 16}, {9, 10},
+                            {5, 12},  {30, 23}, {5, 12},  {32, 33}, {2, 9},   {3, 10},
+                            {27, 34}, {4, 11},  {2, 9},   {4, 11},  {22, 23}, {48, 41}}));
+    const BoardState& b = state.board;
+    for (int move = 1; move <= 24; ++move) {
+        Type(*window, Qt::Key_PageDown);
+        QTRY_VERIFY(!window->controller().ComputerBusy());
+        QCOMPARE(int(b.MoveNumber), move + 1);
+    }
+    QCOMPARE(Message(*window), QStringLiteral("Red Wins!"));
+    const QList<int> line = WinningMarks(*window);
+    QVERIFY(line.size() >= 5);
+    for (const int cell : line) QCOMPARE(b.Board[cell], Red);
+    QCOMPARE(PlacedMark(*window), 48);
+    QCOMPARE(StandsMark(*window), 41);
+
+    // Where the cell's own picture would be: gold on each winning cell's frame, the dark dot
+    // in the middle of the placement cell.
+    const auto pixel = [&](int cell, int x, int y) {
+        const QImage picture = window->centralWidget()->grab().toImage();
+        return QColor(
+            picture.pixel(40 + 50 * ((cell - 1) % 7) + x, 20 + 50 * ((cell - 1) / 7) + y));
+    };
+    const auto gold = [](const QColor& c) {
+        return c.red() > 200 && c.green() > 170 && c.blue() < 80;
+    };
+    for (const int cell : line)
+        QVERIFY2(gold(pixel(cell, 3, 25)), qPrintable(QString::number(cell)));
+    QVERIFY(pixel(48, 25, 25).lightness() < 60);
+    QVERIFY(!gold(pixel(26, 3, 25)));
+
+    Type(*window, Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(WinningMarks(*window).isEmpty());
+    QCOMPARE(PlacedMark(*window), 0);
+    for (const int cell : line) QVERIFY(!gold(pixel(cell, 3, 25)));
+    QVERIFY(pixel(48, 25, 25).lightness() > 150);
 }
 
 void MainWindowTest::computer_delivers_on_the_window_thread_and_never_after_cancel() {
