@@ -19,4 +19,15 @@ LinesFound ScanLines(const BoardState& b);
 // 0 no line, -1 Red's, +1 Blue's, -SideToMove when both colours completed one.
 int FindLines(const BoardState& b);
 
+// Cells in ascending order, with room for every cell of the largest board.
+struct CellList {
+    int16_t cell[kBoardEntries - 1] = {};
+    int count = 0;
+    bool Contains(int c) const;
+};
+
+// The cells of every line ScanLines finds, each line as the whole run of its colour along
+// it, so six in a row gives six cells. Empty when ScanLines finds nothing.
+void ListLineCells(const BoardState& b, CellList& out);
+
 }  // namespace orbel

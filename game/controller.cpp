@@ -28,6 +28,12 @@ class DrawingObserver : public PushObserver {
     std::function<void(int, int)> draw_;
 };
 
+const CellList kNoCells;
+
+bool IsCorner(int n, int cell) {
+    return cell == 1 || cell == n || cell == n * n - n + 1 || cell == n * n;
+}
+
 // The first push in the computer's own order; 0 when there is none.
 int FirstLegalMove(const BoardState& position) {
     BoardState b = position;
@@ -50,6 +56,7 @@ GameController::GameController(GameState& state, GameView& view, BackgroundCompu
 
 void GameController::DrawCell(int cell, int value) {
     if (!state_.DrawEnabled) return;
+    buttonShown_[cell] = value == Empty;
     view_.DrawCell(cell, value);
 }
 
@@ -60,11 +67,11 @@ void GameController::RedrawBoard() {
         if (b.Board[c] != Empty)
             DrawCell(c, b.Board[c]);
         else
-            view_.SetCellButtonVisible(c, true);
+            ShowCellButton(c, true);
     }
     for (int corner : {1, n, n * n - n + 1, n * n}) {
         ShowCellImage(corner, false);
-        view_.SetCellButtonVisible(corner, false);
+        ShowCellButton(corner, false);
     }
 }
 
@@ -88,9 +95,56 @@ void GameController::ShowForward(bool visible) {
     view_.SetForwardVisible(visible);
 }
 
+void GameController::ShowCellButton(int cell, bool visible) {
+    buttonShown_[cell] = visible;
+    view_.SetCellButtonVisible(cell, visible);
+}
+
+void GameController::ShowArrow(int direction, bool visible) {
+    arrowShown_[direction] = visible;
+    view_.SetArrowVisible(direction, visible);
+}
+
+void GameController::EnableUndo(bool enabled) {
+    undoEnabled_ = enabled;
+    view_.SetUndoEnabled(enabled);
+}
+
+void GameController::MarkLastMove(int placed, int stands) {
+    lastPlaced_ = placed;
+    lastStands_ = stands;
+    view_.ShowLastMove(placed, stands);
+}
+
+// The lines kept in winning_, or none.
+void GameController::ShowWinningCells(bool shown) {
+    winningShown_ = shown && winning_.count > 0;
+    view_.ShowWinningCells(winningShown_ ? winning_ : kNoCells);
+}
+
+void GameController::SetFocusCell(int cell) {
+    focusCell_ = cell;
+    view_.ShowFocusCell(cell);
+}
+
+// One cell in the direction, unless that leaves the board or reaches a corner, which is no
+// part of it.
+void GameController::MoveFocus(int direction) {
+    const int n = state_.board.BoardSize;
+    int row = (focusCell_ - 1) / n;
+    int column = (focusCell_ - 1) % n;
+    row += direction == kDown ? 1 : direction == kUp ? -1 : 0;
+    column += direction == kRight ? 1 : direction == kLeft ? -1 : 0;
+    if (row < 0 || row >= n || column < 0 || column >= n) return;
+    const int cell = row * n + column + 1;
+    if (IsCorner(n, cell)) return;
+    SetFocusCell(cell);
+}
+
 // ---- New game, colour choice, level ---------------------------------------------------------
 
 void GameController::Form_Load() {
+    SetFocusCell(CentreCell(state_.board.BoardSize));
     NewGame();
     ShowForward(false);
     ShowBackward(false);
@@ -109,24 +163,27 @@ void GameController::NewGame() {
     const int n = b.BoardSize;
     view_.SetBusyPointer(true);
     state_.random.SeedFromClock();
-    for (int c = 1; c <= n * n; ++c) view_.SetCellButtonVisible(c, true);
+    for (int c = 1; c <= n * n; ++c) ShowCellButton(c, true);
     ClearBoard(b);
     state_.DrawEnabled = true;
     state_.ComputerSide = state_.ComputerSideChoice;
-    for (int d : {kDown, kRight, kLeft, kUp}) view_.SetArrowVisible(d, false);
+    for (int d : {kDown, kRight, kLeft, kUp}) ShowArrow(d, false);
     state_.PlacementPending = false;
     state_.PreviewCell = kNoPreview;
+    MarkLastMove(0, 0);
+    winning_.count = 0;
+    ShowWinningCells(false);
     TakeUndoSnapshot();
     RedrawBoard();
     for (int c = 1; c <= n * n; ++c) ShowCellImage(c, true);
     for (int corner : {1, n, n * n - n + 1, n * n}) {
         ShowCellImage(corner, false);
-        view_.SetCellButtonVisible(corner, false);
+        ShowCellButton(corner, false);
     }
     state_.MoveInProgress = false;
     ShowMessage("Select Red or Blue");
     state_.GameOver = false;
-    view_.SetUndoEnabled(true);
+    EnableUndo(true);
     view_.SetHintEnabled(true);
     view_.SetBusyPointer(false);
     BuildNeighbourTable(b);
@@ -192,7 +249,7 @@ void GameController::btn_Board_Click(int cell) {
     if (state_.MoveInProgress) return;
     TakeUndoSnapshot();
     const OfferedDirections offered = DirectionsOffered(b, cell);
-    for (int d : {kUp, kLeft, kRight, kDown}) view_.SetArrowVisible(d, offered.Has(d));
+    for (int d : {kUp, kLeft, kRight, kDown}) ShowArrow(d, offered.Has(d));
     if (state_.PreviewCell > kNoPreview) {
         ShowCellImage(state_.PreviewCell, true);
         DrawCell(state_.PreviewCell, Empty);
@@ -202,6 +259,49 @@ void GameController::btn_Board_Click(int cell) {
     b.SelectedCell = static_cast<int16_t>(cell);
     DrawCell(cell, b.SideToMove);
     state_.history.HistoryPlaced[b.MoveNumber] = static_cast<int16_t>(cell);
+    keysPickPush_ = true;
+    SetFocusCell(cell);
+}
+
+void GameController::board_KeyDown(BoardKey key, bool repeated) {
+    if (busy_) return;  // as clicks are
+    const bool pickingPush = state_.PlacementPending && (keysPickPush_ || state_.PushDone == 1);
+    int direction = 0;
+    switch (key) {
+        case BoardKey::Up:
+            direction = kUp;
+            break;
+        case BoardKey::Down:
+            direction = kDown;
+            break;
+        case BoardKey::Left:
+            direction = kLeft;
+            break;
+        case BoardKey::Right:
+            direction = kRight;
+            break;
+        case BoardKey::Choose:
+            if (repeated) return;
+            if (pickingPush)
+                img_dir_Click(0);
+            else if (state_.PlacementPending && focusCell_ == state_.PreviewCell)
+                keysPickPush_ = true;  // back to the cell in hand
+            else if (buttonShown_[focusCell_])
+                btn_Board_Click(focusCell_);
+            return;
+        case BoardKey::TakeBack:
+            if (repeated) return;
+            if (state_.PushDone == 1) {
+                if (undoEnabled_) Undo();
+            } else if (pickingPush) {
+                keysPickPush_ = false;  // the arrow keys move the focus cell again
+            }
+            return;
+    }
+    if (!pickingPush)
+        MoveFocus(direction);
+    else if (!repeated && arrowShown_[direction])
+        img_dir_Click(direction);
 }
 
 void GameController::img_dir_Click(int index) {
@@ -256,6 +356,9 @@ bool GameController::TryHumanPush(int direction) {
         return false;
     }
     state_.PushDone = 1;
+    // The board no longer shows the last completed move; Undo brings its marks back.
+    view_.ShowLastMove(0, 0);
+    ShowWinningCells(false);
     return true;
 }
 
@@ -289,6 +392,8 @@ void GameController::CompleteMove(bool fromRecord) {
         h.BranchMove = 0;  // back on the record where the game had left it
     else if (!fromRecord && forwardAtMoveStart_)
         h.BranchMove = b.MoveNumber;  // the game leaves the record here
+    MarkLastMove(h.HistoryPlaced[b.MoveNumber], h.HistoryMoved[b.MoveNumber]);
+    winning_.count = 0;
     ++b.MoveNumber;
     buttonsSavedThisTurn_ = false;
     ShowBackward(true);
@@ -314,9 +419,14 @@ void GameController::CheckGameEnd() {
             b.SideToMove == Red ? "Red Cannot Move - Blue Wins!" : "Blue Cannot Move - Red Wins!";
     else
         return;
+    // A side left without a push has no line to show.
+    if (found.Any()) {
+        ListLineCells(b, winning_);
+        ShowWinningCells(true);
+    }
     ShowMessage(message);
     state_.GameOver = true;
-    view_.SetUndoEnabled(false);
+    EnableUndo(false);
     view_.SetHintEnabled(false);
 }
 
@@ -375,6 +485,7 @@ void GameController::FinishPush(int direction) {
     DrawingObserver draw([this](int cell, int value) { DrawCell(cell, value); });
     RunPush(b, direction, RingRule::Ignore, Placed::MovesOn, &draw);
     assert(BoardIsSound(b));
+    if (winningShown_) ShowWinningCells(false);
     ShowCellImage(placement, true);
     state_.PlacementPending = false;
     state_.MoveInProgress = false;
@@ -461,6 +572,8 @@ void GameController::Undo() {
     state_.PushDone = 0;
     ShowBackward(h.SavedBackwardVisible);
     ShowForward(h.SavedForwardVisible);
+    view_.ShowLastMove(lastPlaced_, lastStands_);
+    if (state_.GameOver) ShowWinningCells(true);
 }
 
 void GameController::Backward() {
@@ -480,6 +593,7 @@ void GameController::Backward() {
         PerformMove(DirectionFromCells(b.BoardSize, placed, moved), {});
         ++b.MoveNumber;
     }
+    if (target >= 1) MarkLastMove(h.HistoryPlaced[target], h.HistoryMoved[target]);
     if (target == 0) ShowBackward(false);
     if (target == h.BranchMove - 1) ShowForward(true);
     if (target == h.RecordCount - 1 && h.BranchMove == 0) ShowForward(true);

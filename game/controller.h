@@ -17,6 +17,9 @@ namespace orbel {
 inline constexpr std::string_view BlankMessage = "               ";
 inline constexpr std::string_view ThinkingMessage = "Thinking ...";
 
+// Keys the board takes: the four arrows, Enter or Space, and Escape.
+enum class BoardKey { Up, Down, Left, Right, Choose, TakeBack };
+
 class GameController {
   public:
     GameController(GameState& state, GameView& view, BackgroundComputer& computer,
@@ -39,6 +42,10 @@ class GameController {
     void btn_Backward_Click() { Backward(); }
     void btn_Forward_Click() { Forward(); }
     void SelectLevel(int level);
+    // A key on the board, which has the keyboard focus. The arrows move the focus cell, or
+    // pick the push while one is being chosen; Choose acts as a click on the focus cell or
+    // on the centre image; TakeBack as Undo. A held key's repeats only move the focus cell.
+    void board_KeyDown(BoardKey key, bool repeated = false);
 
     // Stops whatever the computer is doing; the window calls this before it closes
     // (Exit, Change Game Size, Load Game).
@@ -68,6 +75,13 @@ class GameController {
     void ShowCellImage(int cell, bool visible);
     void ShowBackward(bool visible);
     void ShowForward(bool visible);
+    void ShowCellButton(int cell, bool visible);
+    void ShowArrow(int direction, bool visible);
+    void EnableUndo(bool enabled);
+    void MarkLastMove(int placed, int stands);
+    void ShowWinningCells(bool shown);
+    void MoveFocus(int direction);
+    void SetFocusCell(int cell);
 
     void TakeUndoSnapshot();
     void DropPlacement();
@@ -92,6 +106,17 @@ class GameController {
     bool imageShown_[kBoardEntries] = {};
     bool backwardShown_ = false;
     bool forwardShown_ = false;
+    bool buttonShown_[kBoardEntries] = {};
+    bool arrowShown_[10] = {};
+    bool undoEnabled_ = false;
+    int lastPlaced_ = 0;
+    int lastStands_ = 0;
+    CellList winning_;
+    bool winningShown_ = false;
+    int focusCell_ = 0;
+    // A chosen placement takes the arrow keys for its push until Escape hands them back to
+    // the focus cell.
+    bool keysPickPush_ = false;
 
     // The Backward/Forward visibility in the history was saved by a push of this turn.
     bool buttonsSavedThisTurn_ = false;

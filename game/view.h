@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "engine/lines.h"
+
 namespace orbel {
 
 class GameView {
@@ -35,6 +37,14 @@ class GameView {
     virtual void SetBusyPointer(bool busy) = 0;
     // The check mark of the level menu (0 two players, 1..11).
     virtual void SetLevelChecked(int level) = 0;
+
+    // Marks drawn over the cells. The last completed move: the cell its orbel was placed on
+    // and the cell it now stands on; 0 and 0 mark nothing.
+    virtual void ShowLastMove(int placedCell, int standsCell) = 0;
+    // Every cell of the lines that ended the game; an empty list marks nothing.
+    virtual void ShowWinningCells(const CellList& cells) = 0;
+    // The cell the keyboard acts on.
+    virtual void ShowFocusCell(int cell) = 0;
 };
 
 }  // namespace orbel

@@ -625,3 +625,351 @@ TEST_F(controller_soundness, a_move_found_behind_a_modal_window_waits_for_it_to_
 
 }  // namespace
 }  // namespace orbel
+
+namespace orbel {
+namespace {
+
+// The last-move mark, the winning lines and the keyboard, as the window is told them.
+class controller_marks : public controller_record {
+  protected:
+    // The mark shows the last completed move: placed on an empty cell, standing on the
+    // colour that moved.
+    void ExpectMarkOnLastMove() {
+        const int last = board().MoveNumber - 1;
+        ASSERT_GE(last, 1);
+        EXPECT_EQ(view.placedMark, history().HistoryPlaced[last]);
+        EXPECT_EQ(view.standsMark, history().HistoryMoved[last]);
+        EXPECT_EQ(board().Board[view.placedMark], Empty);
+        EXPECT_EQ(board().Board[view.standsMark], -board().SideToMove);
+    }
+    void ExpectNoMark() {
+        EXPECT_EQ(view.placedMark, 0);
+        EXPECT_EQ(view.standsMark, 0);
+    }
+};
+
+TEST_F(controller_marks, the_person_and_the_computer_move_and_each_is_marked) {
+    Open(5);
+    ExpectNoMark();
+    game->btn_Board_Click(8);
+    game->img_dir_Click(2);
+    ExpectNoMark();  // a push is not a completed move
+    game->img_dir_Click(0);
+    EXPECT_EQ(view.placedMark, 8);
+    EXPECT_EQ(view.standsMark, 13);
+    ComputerAnswers();
+    ASSERT_EQ(board().MoveNumber, 3);
+    ExpectMarkOnLastMove();
+    EXPECT_NE(view.placedMark, 8);
+    EXPECT_TRUE(view.winning.empty());
+}
+
+TEST_F(controller_marks, a_hint_is_marked) {
+    Open(7, 0);
+    game->btn_Hint_Click();
+    ComputerAnswers();
+    ASSERT_EQ(board().MoveNumber, 2);
+    ExpectMarkOnLastMove();
+    EXPECT_EQ(view.standsMark, 25);  // Blue's first push always moves onto the centre
+}
+
+TEST_F(controller_marks, a_push_in_hand_hides_the_mark_and_undo_brings_it_back) {
+    Open(5, 0);
+    PersonMoves(8, 2);
+    game->btn_Board_Click(12);
+    ExpectMarkOnLastMove();  // choosing a cell changes nothing on the board
+    game->img_dir_Click(6);
+    ExpectNoMark();
+    game->Undo();
+    EXPECT_EQ(view.placedMark, 8);
+    EXPECT_EQ(view.standsMark, 13);
+
+    // A refused push leaves the board, and the mark, as they were.
+    SetPosition({{8, Red}, {9, Blue}, {12, Blue}, {13, Red}}, Blue, 5);
+    game->btn_Board_Click(7);
+    game->img_dir_Click(6);
+    ASSERT_EQ(view.message, "You Cant't Push Out");
+    EXPECT_EQ(view.placedMark, 8);
+    EXPECT_EQ(view.standsMark, 13);
+}
+
+TEST_F(controller_marks, forward_backward_new_game_and_a_record_keep_the_mark_true) {
+    LoadRecordOf({{32, 2}, {40, 6}, {33, 2}});
+    ExpectNoMark();  // a record read starts at its first position
+    StepForward();
+    EXPECT_EQ(view.placedMark, 32);
+    EXPECT_EQ(view.standsMark, 41);
+    StepForward();
+    StepForward();
+    EXPECT_EQ(view.placedMark, 33);
+    EXPECT_EQ(view.standsMark, 42);
+    ExpectMarkOnLastMove();
+    game->Backward();
+    EXPECT_EQ(view.placedMark, 40);
+    EXPECT_EQ(view.standsMark, 41);
+    ExpectMarkOnLastMove();
+    game->Backward();
+    EXPECT_EQ(view.placedMark, 32);
+    game->Backward();
+    ExpectNoMark();
+    StepForward();
+    PersonMoves(40, 6);
+    ExpectMarkOnLastMove();
+    game->mnu_NewGame_Click();
+    ExpectNoMark();
+}
+
+TEST_F(controller_marks, winning_lines_of_each_kind) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<int, int>> orbels;
+        int side;
+        int cell, direction;
+        const char* message;
+        std::vector<int> cells;
+    } games[] = {
+        {"row along the push",
+         {{38, Blue}, {39, Blue}, {41, Blue}, {42, Blue}},
+         Blue,
+         37,
+         kRight,
+         "Blue Wins!",
+         {38, 39, 40, 41, 42}},
+        {"diagonal",
+         {{21, Blue}, {31, Blue}, {51, Blue}, {61, Blue}, {32, Blue}, {60, Red}},
+         Blue,
+         23,
+         kDown,
+         "Blue Wins!",
+         {21, 31, 41, 51, 61}},
+        {"seven in a column, a Blue push",
+         {{13, Red}, {22, Red}, {31, Red}, {49, Red}, {58, Red}, {67, Red}, {41, Red}, {42, Blue}},
+         Blue,
+         43,
+         kLeft,
+         "Red Wins!",
+         {13, 22, 31, 40, 49, 58, 67}},
+        {"a row and a diagonal through one orbel",
+         {{38, Blue},
+          {39, Blue},
+          {40, Blue},
+          {42, Blue},
+          {21, Blue},
+          {31, Blue},
+          {51, Blue},
+          {61, Blue},
+          {32, Blue}},
+         Blue,
+         23,
+         kDown,
+         "Blue Wins!",
+         {21, 31, 38, 39, 40, 41, 42, 51, 61}},
+        {"both colours at once",
+         {{21, Red},
+          {22, Red},
+          {24, Red},
+          {25, Red},
+          {39, Blue},
+          {40, Blue},
+          {42, Blue},
+          {43, Blue},
+          {32, Red},
+          {41, Red},
+          {50, Blue}},
+         Blue,
+         59,
+         kUp,
+         "A Tie!",
+         {21, 22, 23, 24, 25, 39, 40, 41, 42, 43}},
+    };
+    for (const auto& g : games) {
+        SCOPED_TRACE(g.what);
+        Open(9, 0);
+        PersonMoves(32, 2);  // some history, so the position's move counts
+        SetPosition({}, g.side, 2);
+        for (auto [cell, colour] : g.orbels) {
+            board().Board[cell] = static_cast<int16_t>(colour);
+            view.DrawCell(cell, colour);
+        }
+        EXPECT_TRUE(view.winning.empty());
+        PersonMoves(g.cell, g.direction);
+        EXPECT_EQ(view.message, g.message);
+        EXPECT_EQ(view.winning, g.cells);
+        ExpectMarkOnLastMove();
+    }
+}
+
+TEST_F(controller_marks, the_winning_line_stays_until_the_next_move_or_a_new_game) {
+    Open(9, 0);
+    SetPosition({{21, Blue}, {31, Blue}, {51, Blue}, {61, Blue}, {32, Blue}, {60, Red}}, Blue, 9);
+    PersonMoves(23, 2);
+    const std::vector<int> line{21, 31, 41, 51, 61};
+    ASSERT_EQ(view.winning, line);
+    game->tmr_Select_Timer();
+    game->btn_Board_Click(42);  // people may play on; choosing a cell leaves the line
+    EXPECT_EQ(view.winning, line);
+    game->img_dir_Click(kLeft);  // the push begins the next move, and breaks the line
+    EXPECT_TRUE(view.winning.empty());
+    game->img_dir_Click(0);
+    EXPECT_TRUE(view.winning.empty());
+    EXPECT_EQ(view.message, std::string(BlankMessage));
+    ExpectMarkOnLastMove();
+
+    SetPosition({{21, Blue}, {31, Blue}, {51, Blue}, {61, Blue}, {32, Blue}, {60, Red}}, Blue, 9);
+    PersonMoves(23, 2);
+    ASSERT_EQ(view.winning, line);
+    game->mnu_NewGame_Click();
+    EXPECT_TRUE(view.winning.empty());
+    ExpectNoMark();
+}
+
+TEST_F(controller_marks, a_side_without_a_move_has_no_line_to_show) {
+    Open(5, 0);
+    SetPosition(
+        {{7, Red}, {8, Blue}, {9, Red}, {12, Blue}, {13, Red}, {14, Blue}, {17, Red}, {18, Blue}},
+        Blue, 9);
+    PersonMoves(4, 2);
+    ASSERT_EQ(view.message, "Red Cannot Move - Blue Wins!");
+    EXPECT_TRUE(view.winning.empty());
+    EXPECT_EQ(view.placedMark, 4);
+    EXPECT_EQ(view.standsMark, 9);
+}
+
+class controller_keys : public controller_marks {
+  protected:
+    void Press(BoardKey key, int times = 1) {
+        for (int i = 0; i < times; ++i) game->board_KeyDown(key);
+    }
+    static bool OnTheBoard(int n, int cell) {
+        return cell >= 1 && cell <= n * n && cell != 1 && cell != n && cell != n * n - n + 1 &&
+               cell != n * n;
+    }
+};
+
+TEST_F(controller_keys, the_focus_cell_moves_and_never_leaves_the_board) {
+    Open(5);
+    EXPECT_EQ(view.focus, 13);
+    const struct {
+        BoardKey key;
+        int stopsAt;
+    } walks[] = {{BoardKey::Up, 3},     {BoardKey::Left, 2},  {BoardKey::Down, 22},
+                 {BoardKey::Right, 24}, {BoardKey::Up, 4},    {BoardKey::Right, 4},
+                 {BoardKey::Left, 2},   {BoardKey::Down, 22}, {BoardKey::Left, 22}};
+    for (const auto& walk : walks) {
+        for (int i = 0; i < 7; ++i) {
+            game->board_KeyDown(walk.key, i > 0);  // a held key repeats
+            ASSERT_TRUE(OnTheBoard(5, view.focus)) << view.focus;
+        }
+        EXPECT_EQ(view.focus, walk.stopsAt);
+    }
+    // Moving the focus changes nothing else and never beeps.
+    EXPECT_EQ(board().MoveNumber, 1);
+    EXPECT_FALSE(state->PlacementPending);
+    EXPECT_EQ(view.beeps, 1);  // "Select Red or Blue"
+}
+
+TEST_F(controller_keys, keys_make_a_move_as_the_three_clicks_do) {
+    Open(5);
+    Press(BoardKey::Up);
+    ASSERT_EQ(view.focus, 8);
+    Press(BoardKey::Choose);
+    EXPECT_TRUE(state->PlacementPending);
+    EXPECT_EQ(view.Shown(8), Blue);
+    EXPECT_TRUE(view.arrow[2]);
+    Press(BoardKey::Left);  // no arrow there: nothing at all
+    Press(BoardKey::Up);
+    EXPECT_EQ(state->PushDone, 0);
+    EXPECT_EQ(view.focus, 8);
+    game->board_KeyDown(BoardKey::Down, true);  // a repeat never pushes
+    EXPECT_EQ(state->PushDone, 0);
+    Press(BoardKey::Down);
+    EXPECT_EQ(board().Board[13], Blue);
+    EXPECT_EQ(board().Board[18], Red);
+    Press(BoardKey::Choose);
+    EXPECT_EQ(board().MoveNumber, 2);
+    EXPECT_EQ(view.placedMark, 8);
+    EXPECT_EQ(view.message, "Thinking ...");
+
+    // Keys are ignored while the computer thinks, as clicks are.
+    const int focus = view.focus;
+    for (BoardKey key : {BoardKey::Left, BoardKey::Choose, BoardKey::TakeBack}) Press(key);
+    EXPECT_EQ(view.focus, focus);
+    EXPECT_FALSE(state->PlacementPending);
+    ComputerAnswers();
+    EXPECT_EQ(board().MoveNumber, 3);
+    ExpectMarkOnLastMove();
+}
+
+TEST_F(controller_keys, choose_on_an_orbel_or_a_lonely_cell_does_nothing) {
+    Open(7);
+    Press(BoardKey::Choose);  // the centre holds Red
+    EXPECT_FALSE(state->PlacementPending);
+    Press(BoardKey::Up, 2);  // two cells above the centre: no neighbour
+    Press(BoardKey::Choose);
+    EXPECT_FALSE(state->PlacementPending);
+    EXPECT_EQ(view.beeps, 1);
+}
+
+TEST_F(controller_keys, a_refused_push_escape_and_undo_from_the_keyboard) {
+    Open(5, 0);
+    PersonMoves(8, 2);
+    SetPosition({{8, Red}, {9, Blue}, {12, Blue}, {13, Red}}, Blue, 5);
+    ASSERT_EQ(view.focus, 8);  // the focus follows a clicked cell
+    Press(BoardKey::Left);
+    Press(BoardKey::Choose);
+    ASSERT_TRUE(view.arrow[6] && view.arrow[2]);
+    const int beeps = view.beeps;
+    Press(BoardKey::Right);
+    EXPECT_EQ(view.message, "You Cant't Push Out");
+    EXPECT_EQ(view.beeps, beeps + 1);
+    EXPECT_TRUE(state->PlacementPending);
+    EXPECT_EQ(board().Board[7], Empty);
+
+    // Escape before a push hands the arrows back to the focus cell; nothing else changes.
+    Press(BoardKey::TakeBack);
+    EXPECT_TRUE(state->PlacementPending);
+    Press(BoardKey::Right);
+    EXPECT_EQ(view.focus, 8);
+    EXPECT_EQ(board().Board[8], Red);
+    Press(BoardKey::Choose);  // an orbel's cell
+    EXPECT_EQ(history().HistoryPlaced[5], 7);
+    Press(BoardKey::Left);
+    Press(BoardKey::Choose);  // back to the cell in hand
+    Press(BoardKey::Down);
+    EXPECT_EQ(board().Board[12], Blue);
+    EXPECT_EQ(board().Board[17], Blue);
+    EXPECT_EQ(state->PushDone, 1);
+    EXPECT_EQ(view.beeps, beeps + 1);
+
+    // Escape after the push is Undo.
+    Press(BoardKey::TakeBack);
+    EXPECT_EQ(board().Board[17], Empty);
+    EXPECT_EQ(board().Board[8], Red);
+    EXPECT_FALSE(state->PlacementPending);
+    EXPECT_EQ(view.placedMark, 8);  // the mark of the move before
+    EXPECT_EQ(view.standsMark, 13);
+    EXPECT_EQ(board().MoveNumber, 5);
+    Press(BoardKey::Choose);
+    EXPECT_TRUE(state->PlacementPending);
+    EXPECT_EQ(view.Shown(7), Blue);
+}
+
+TEST_F(controller_keys, escape_takes_nothing_back_when_undo_is_disabled) {
+    Open(9, 0);
+    SetPosition({{21, Blue}, {31, Blue}, {51, Blue}, {61, Blue}, {32, Blue}, {60, Red}}, Blue, 9);
+    PersonMoves(23, 2);
+    ASSERT_TRUE(state->GameOver);
+    ASSERT_FALSE(view.undo);
+    ASSERT_EQ(view.focus, 23);
+    Press(BoardKey::Choose);  // people may play on
+    Press(BoardKey::Down);
+    ASSERT_EQ(state->PushDone, 1);
+    Press(BoardKey::TakeBack);
+    EXPECT_EQ(state->PushDone, 1);
+    EXPECT_EQ(board().Board[32], Red);
+    Press(BoardKey::Choose);
+    EXPECT_EQ(board().MoveNumber, 11);
+}
+
+}  // namespace
+}  // namespace orbel

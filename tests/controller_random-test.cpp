@@ -58,7 +58,13 @@ class ProgramRun {
         // The coin flips are seeded from the clock at every new game; a run must repeat.
         state_->random.Seed(static_cast<uint32_t>(rng_()));
         const int roll = static_cast<int>(rng_() % 100);
-        if (roll < 15) {
+        if (roll < 5) {
+            const BoardKey key = static_cast<BoardKey>(rng_() % 6);
+            const bool repeated = rng_() % 4 == 0;
+            Log("board_KeyDown(" + std::to_string(static_cast<int>(key)) +
+                (repeated ? ", repeated)" : ")"));
+            game_->board_KeyDown(key, repeated);
+        } else if (roll < 15) {
             const int cell = 1 + static_cast<int>(rng_() % (n * n));
             Log("btn_Board_Click(" + std::to_string(cell) + ")");
             game_->btn_Board_Click(cell);
@@ -121,12 +127,20 @@ class ProgramRun {
         if (!trail_.empty()) trail_.back() += "  -> " + Cells(b);
         CheckTheComputerNeverHangs();
         if (::testing::Test::HasFatalFailure()) return;
+        const int n = b.BoardSize;
+        const int focus = view_->focus;
+        ASSERT_TRUE(focus >= 1 && focus <= n * n && focus != 1 && focus != n &&
+                    focus != n * n - n + 1 && focus != n * n)
+            << "focus cell " << focus << "\n"
+            << Trail();
         // While a move is shown its orbel stands on its placement cell, maybe on the ring.
         if (game_->ComputerBusy() || state_->MoveInProgress) return;
         ASSERT_TRUE(BoardIsSound(b)) << Cells(b) << "\n" << Trail();
         CheckHistoryReplaysToTheBoard();
         if (::testing::Test::HasFatalFailure()) return;
         CheckTheViewShowsTheBoard();
+        if (::testing::Test::HasFatalFailure()) return;
+        CheckTheMarks();
         if (::testing::Test::HasFatalFailure()) return;
         CheckASaveReadsBack();
         if (::testing::Test::HasFatalFailure()) return;
@@ -259,6 +273,27 @@ class ProgramRun {
             ASSERT_EQ(view_->button[c], b.Board[c] == Empty) << "cell " << c << "\n" << Trail();
         }
         ASSERT_EQ(view_->ring, b.SideToMove) << Trail();
+    }
+
+    // The mark is the last completed move, or none at a game's start; no line is marked
+    // while the game goes on or after a side could not move.
+    void CheckTheMarks() {
+        const BoardState& b = state_->board;
+        const MoveHistory& h = state_->history;
+        if (b.MoveNumber == 1) {
+            ASSERT_EQ(view_->placedMark, 0) << Trail();
+            ASSERT_EQ(view_->standsMark, 0) << Trail();
+        } else {
+            ASSERT_EQ(view_->placedMark, h.HistoryPlaced[b.MoveNumber - 1]) << Trail();
+            ASSERT_EQ(view_->standsMark, h.HistoryMoved[b.MoveNumber - 1]) << Trail();
+            ASSERT_EQ(b.Board[view_->placedMark], Empty) << Trail();
+            ASSERT_EQ(b.Board[view_->standsMark], -b.SideToMove) << Trail();
+        }
+        // Random games seldom complete a line; what they do reach is checked here.
+        const bool cannotMove = view_->message.find("Cannot Move") != std::string::npos;
+        if (!state_->GameOver || cannotMove) {
+            ASSERT_TRUE(view_->winning.empty()) << Trail();
+        }
     }
 
     void CheckASaveReadsBack() {

@@ -280,6 +280,142 @@ TEST_F(lines, five_completed_along_the_push_is_seen_in_both_directions) {
     }
 }
 
+// The cells ListLineCells gives, as (row, column) pairs in ascending cell order.
+std::vector<std::pair<int, int>> LineCells(const BoardState& b) {
+    CellList cells;
+    cells.count = 99;  // whatever was there before is replaced
+    ListLineCells(b, cells);
+    std::vector<std::pair<int, int>> rowColumn;
+    for (int i = 0; i < cells.count; ++i)
+        rowColumn.emplace_back((cells.cell[i] - 1) / b.BoardSize + 1,
+                               (cells.cell[i] - 1) % b.BoardSize + 1);
+    return rowColumn;
+}
+
+using Cells = std::vector<std::pair<int, int>>;
+
+TEST_F(lines, cells_of_a_row_completed_along_the_push) {
+    BoardState b = Position(
+        N, {{At(5, 2), Blue}, {At(5, 3), Blue}, {At(5, 5), Blue}, {At(5, 6), Blue}}, false);
+    ASSERT_TRUE(Push(b, At(5, 1), kRight));
+    EXPECT_EQ(LineCells(b), (Cells{{5, 2}, {5, 3}, {5, 4}, {5, 5}, {5, 6}}));
+}
+
+TEST_F(lines, cells_of_a_column_completed_across_the_push) {
+    // Red in column 4 but for row 5; a push from the right brings Red there.
+    BoardState b = Position(
+        N, {{At(2, 4), Red}, {At(3, 4), Red}, {At(4, 4), Red}, {At(6, 4), Red}, {At(5, 5), Red}},
+        false);
+    ASSERT_TRUE(Push(b, At(5, 6), kLeft));
+    EXPECT_EQ(LineCells(b), (Cells{{2, 4}, {3, 4}, {4, 4}, {5, 4}, {6, 4}}));
+}
+
+TEST_F(lines, cells_of_a_blue_diagonal_and_none_of_a_red_one) {
+    BoardState b = Position(
+        N,
+        {{At(3, 3), Blue}, {At(4, 4), Blue}, {At(6, 6), Blue}, {At(7, 7), Blue}, {At(4, 5), Blue}},
+        false);
+    ASSERT_TRUE(Push(b, At(3, 5), kDown));
+    EXPECT_EQ(LineCells(b), (Cells{{3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}}));
+
+    // The other diagonal, from top right to bottom left.
+    b = Position(
+        N,
+        {{At(3, 7), Blue}, {At(4, 6), Blue}, {At(6, 4), Blue}, {At(7, 3), Blue}, {At(4, 5), Blue}},
+        false);
+    ASSERT_TRUE(Push(b, At(3, 5), kDown));
+    EXPECT_EQ(LineCells(b), (Cells{{3, 7}, {4, 6}, {5, 5}, {6, 4}, {7, 3}}));
+
+    b = Position(
+        N, {{At(3, 3), Red}, {At(4, 4), Red}, {At(6, 6), Red}, {At(7, 7), Red}, {At(4, 5), Red}},
+        false);
+    b.SideToMove = Red;
+    ASSERT_TRUE(Push(b, At(3, 5), kDown));
+    EXPECT_TRUE(LineCells(b).empty());
+}
+
+TEST_F(lines, six_in_a_line_mark_all_six) {
+    BoardState b = Position(N,
+                            {{At(2, 4), Red},
+                             {At(3, 4), Red},
+                             {At(4, 4), Red},
+                             {At(6, 4), Red},
+                             {At(7, 4), Red},
+                             {At(5, 5), Red}},
+                            false);
+    b.SideToMove = Blue;
+    ASSERT_TRUE(Push(b, At(5, 6), kLeft));
+    EXPECT_EQ(LineCells(b), (Cells{{2, 4}, {3, 4}, {4, 4}, {5, 4}, {6, 4}, {7, 4}}));
+}
+
+TEST_F(lines, two_lines_of_one_colour_through_one_orbel) {
+    // The orbel pushed onto (5,5) completes row 5 and the diagonal (3,3)..(7,7) for Blue.
+    BoardState b = Position(N,
+                            {{At(5, 2), Blue},
+                             {At(5, 3), Blue},
+                             {At(5, 4), Blue},
+                             {At(5, 6), Blue},
+                             {At(3, 3), Blue},
+                             {At(4, 4), Blue},
+                             {At(6, 6), Blue},
+                             {At(7, 7), Blue},
+                             {At(4, 5), Blue}},
+                            false);
+    ASSERT_TRUE(Push(b, At(3, 5), kDown));
+    EXPECT_EQ(LineCells(b),
+              (Cells{{3, 3}, {4, 4}, {5, 2}, {5, 3}, {5, 4}, {5, 5}, {5, 6}, {6, 6}, {7, 7}}));
+}
+
+TEST_F(lines, both_colours_at_once_mark_both_lines) {
+    BoardState b = Position(N,
+                            {{At(3, 3), Red},
+                             {At(3, 4), Red},
+                             {At(3, 6), Red},
+                             {At(3, 7), Red},
+                             {At(5, 3), Blue},
+                             {At(5, 4), Blue},
+                             {At(5, 6), Blue},
+                             {At(5, 7), Blue},
+                             {At(4, 5), Red},
+                             {At(5, 5), Red},
+                             {At(6, 5), Blue}},
+                            false);
+    ASSERT_TRUE(Push(b, At(7, 5), kUp));
+    EXPECT_EQ(
+        LineCells(b),
+        (Cells{{3, 3}, {3, 4}, {3, 5}, {3, 6}, {3, 7}, {5, 3}, {5, 4}, {5, 5}, {5, 6}, {5, 7}}));
+}
+
+TEST_F(lines, an_old_line_away_from_the_push_is_not_marked) {
+    // Row 2 has held five Blue since before; the push completes row 5 only.
+    BoardState b = Position(N,
+                            {{At(2, 2), Blue},
+                             {At(2, 3), Blue},
+                             {At(2, 4), Blue},
+                             {At(2, 5), Blue},
+                             {At(2, 6), Blue},
+                             {At(5, 2), Blue},
+                             {At(5, 3), Blue},
+                             {At(5, 5), Blue},
+                             {At(5, 6), Blue}},
+                            false);
+    ASSERT_TRUE(Push(b, At(5, 1), kRight));
+    EXPECT_EQ(LineCells(b), (Cells{{5, 2}, {5, 3}, {5, 4}, {5, 5}, {5, 6}}));
+
+    // A push that completes nothing marks nothing, old line or not.
+    b = Position(N,
+                 {{At(2, 2), Blue},
+                  {At(2, 3), Blue},
+                  {At(2, 4), Blue},
+                  {At(2, 5), Blue},
+                  {At(2, 6), Blue},
+                  {At(6, 6), Red}},
+                 false);
+    ASSERT_TRUE(Push(b, At(6, 5), kRight));
+    EXPECT_FALSE(ScanLines(b).Any());
+    EXPECT_TRUE(LineCells(b).empty());
+}
+
 TEST(generation, new_five_by_five_game_offers_four_moves_in_order) {
     BoardState b = Position(5);
     int16_t moves[kMaxCandidates + 1];

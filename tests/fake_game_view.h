@@ -25,6 +25,9 @@ struct FakeView : GameView {
     int busyDepth = 0;
     int level = -1;
     int defaultPointerCalls = 0;
+    int placedMark = 0, standsMark = 0;
+    std::vector<int> winning;
+    int focus = 0;
 
     void DrawCell(int cell, int value) override {
         if (value != 0) {
@@ -49,6 +52,14 @@ struct FakeView : GameView {
     void SetHintEnabled(bool e) override { hint = e; }
     void SetBusyPointer(bool busy) override { busyDepth = busy ? 1 : 0; }
     void SetLevelChecked(int l) override { level = l; }
+    void ShowLastMove(int placed, int stands) override {
+        placedMark = placed;
+        standsMark = stands;
+    }
+    void ShowWinningCells(const CellList& cells) override {
+        winning.assign(cells.cell, cells.cell + cells.count);
+    }
+    void ShowFocusCell(int cell) override { focus = cell; }
 
     // What a person sees on a cell: -1, +1, or 0 when its button shows or nothing shows.
     int Shown(int cell) const { return button[cell] || !image[cell] ? 0 : picture[cell]; }

@@ -24,6 +24,7 @@
 #include "computer/search.h"
 #include "dialogs/rules_window.h"
 #include "engine/move_generation.h"
+#include "engine/move_rules.h"
 
 using namespace orbel;
 
@@ -120,6 +121,92 @@ struct Move {
     int direction;
 };
 
+QWidget* Board(const QWidget& w) {
+    return Control<QWidget>(w, "shp_BoardMarks");
+}
+int FocusCell(const QWidget& w) {
+    return Board(w)->property("focusCell").toInt();
+}
+int PlacedMark(const QWidget& w) {
+    return Board(w)->property("placedCell").toInt();
+}
+int StandsMark(const QWidget& w) {
+    return Board(w)->property("standsCell").toInt();
+}
+QList<int> WinningMarks(const QWidget& w) {
+    return Board(w)->property("winningCells").value<QList<int>>();
+}
+
+// A key as a person types it: to whatever has the keyboard focus, shortcuts first.
+void Type(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : &window, key, modifiers);
+}
+
+// Moves the focus cell to `cell` with the arrow keys, through the inner columns so no
+// corner is in the way.
+void FocusOn(QWidget& window, int n, int cell) {
+    const auto row = [n](int c) { return (c - 1) / n; };
+    const auto column = [n](int c) { return (c - 1) % n; };
+    const auto walk = [&](auto coordinate, int target, Qt::Key less, Qt::Key more) {
+        for (int guard = 0; guard < 2 * n && coordinate(FocusCell(window)) != target; ++guard)
+            Type(window, coordinate(FocusCell(window)) < target ? more : less);
+    };
+    walk(column, std::clamp(column(cell), 1, n - 2), Qt::Key_Left, Qt::Key_Right);
+    walk(row, row(cell), Qt::Key_Up, Qt::Key_Down);
+    walk(column, column(cell), Qt::Key_Left, Qt::Key_Right);
+}
+
+Qt::Key ArrowKey(int direction) {
+    switch (direction) {
+        case kUp:
+            return Qt::Key_Up;
+        case kDown:
+            return Qt::Key_Down;
+        case kLeft:
+            return Qt::Key_Left;
+        default:
+            return Qt::Key_Right;
+    }
+}
+
+// A placement and an offered push that the outer ring refuses; cell 0 when there is none.
+Move SomeRefusedPush(const BoardState& position) {
+    for (int cell = 1; cell <= position.CellCount(); ++cell) {
+        if (position.Board[cell] != Empty || !HasOccupiedNeighbour(position, cell)) continue;
+        const OfferedDirections offered = DirectionsOffered(position, cell);
+        for (int i = 0; i < offered.count; ++i) {
+            BoardState b = position;
+            b.SelectedCell = static_cast<int16_t>(cell);
+            b.Board[cell] = b.SideToMove;
+            if (!RunPush(b, offered.direction[i], RingRule::Check, Placed::MovesOn))
+                return {cell, offered.direction[i]};
+        }
+    }
+    return {0, 0};
+}
+
+GameRecord RecordOf(int n, std::initializer_list<std::pair<int, int>> moves) {
+    GameRecord record;
+    record.BoardSize = static_cast<int16_t>(n);
+    record.ComputerSideChoice = Red;
+    for (auto [placed, moved] : moves) {
+        ++record.RecordCount;
+        record.RecordPlaced[record.RecordCount] = static_cast<int16_t>(placed);
+        record.RecordMoved[record.RecordCount] = static_cast<int16_t>(moved);
+    }
+    return record;
+}
+
+std::unique_ptr<MainWindow> OpenRecord(GameState& state, const GameRecord& record) {
+    state.board.BoardSize = record.BoardSize;
+    auto window = std::make_unique<MainWindow>(state);
+    window->Form_Load(&record);
+    window->show();
+    if (!QTest::qWaitForWindowActive(window.get())) qFatal("window not active");
+    return window;
+}
+
 Move SomeLegalMove(const BoardState& position) {
     static BoardState b;
     static int16_t moves[kMaxCandidates + 1];
@@ -154,6 +241,13 @@ class MainWindowTest : public QObject {
     void new_game_stops_the_search_and_no_late_move_is_played();
     void exit_while_the_computer_thinks_closes_cleanly();
     void a_move_found_behind_the_rules_window_waits_for_it_to_close();
+
+    void keyboard_alone_plays_a_whole_game_against_easy();
+    void the_focus_cell_never_leaves_the_board();
+    void tab_runs_board_undo_hint_backward_forward();
+    void menu_shortcuts_stand_beside_the_captions_and_trigger_their_items();
+    void button_shortcuts_press_their_buttons_only_where_a_click_could();
+    void marks_are_drawn_over_the_cells_until_a_new_game();
 
     void computer_delivers_on_the_window_thread_and_never_after_cancel();
     void scheduler_runs_on_the_window_thread_and_dies_with_its_owner();
@@ -503,6 +597,236 @@ void MainWindowTest::a_move_found_behind_the_rules_window_waits_for_it_to_close(
     rules->close();
     QTRY_COMPARE(app.state().board.MoveNumber, 2);
     QVERIFY(!window->controller().ComputerBusy());
+}
+
+// Every turn: the focus cell to the placement, Enter, the arrow key of the push, Enter. On
+// the way, one refused push and one push taken back with Escape.
+void MainWindowTest::keyboard_alone_plays_a_whole_game_against_easy() {
+    GameState state;
+    auto window = OpenWindow(state, 7);
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QCOMPARE(QApplication::focusWidget(), Board(*window));
+    const BoardState& b = state.board;
+    const int n = b.BoardSize;
+    QCOMPARE(FocusCell(*window), 25);
+    bool refused = false;
+    bool undone = false;
+    for (int turn = 0; turn < 40 && !state.GameOver; ++turn) {
+        QCOMPARE(b.SideToMove, Blue);
+        const Move refusal = SomeRefusedPush(b);
+        if (!refused && refusal.cell > 0) {
+            FocusOn(*window, n, refusal.cell);
+            QCOMPARE(FocusCell(*window), refusal.cell);
+            Type(*window, Qt::Key_Return);
+            QVERIFY(state.PlacementPending);
+            Type(*window, ArrowKey(refusal.direction));
+            QCOMPARE(Message(*window), QStringLiteral("You Cant't Push Out"));
+            QVERIFY(state.PlacementPending);
+            QCOMPARE(state.PushDone, 0);
+            Type(*window, Qt::Key_Escape);  // the arrow keys move the focus cell again
+            refused = true;
+        }
+        const Move move = SomeLegalMove(b);
+        QVERIFY(move.cell > 0);
+        const int before = OrbelsOnBoard(b);
+        const BoardState board = b;
+        FocusOn(*window, n, move.cell);
+        QCOMPARE(FocusCell(*window), move.cell);
+        Type(*window, Qt::Key_Space);
+        QVERIFY(Arrow(*window, move.direction)->isVisible());
+        Type(*window, ArrowKey(move.direction));
+        QCOMPARE(b.Board[move.cell + StepOf(n, move.direction)], Blue);
+        QCOMPARE(state.PushDone, 1);
+        if (!undone) {
+            Type(*window, Qt::Key_Escape);
+            QCOMPARE(state.PushDone, 0);
+            QCOMPARE(OrbelsOnBoard(b), before);
+            QVERIFY(std::equal(b.Board, b.Board + kBoardEntries, board.Board));
+            undone = true;
+            Type(*window, Qt::Key_Enter);
+            Type(*window, ArrowKey(move.direction));
+        }
+        Type(*window, Qt::Key_Return);
+        QCOMPARE(OrbelsOnBoard(b), before + 1);
+        QCOMPARE(PlacedMark(*window), move.cell);
+        QCOMPARE(StandsMark(*window), move.cell + StepOf(n, move.direction));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            state.GameOver || (b.SideToMove == Blue && !window->controller().ComputerBusy()),
+            10000);
+        const int last = b.MoveNumber - 1;
+        QCOMPARE(PlacedMark(*window), int(state.history.HistoryPlaced[last]));
+        QCOMPARE(StandsMark(*window), int(state.history.HistoryMoved[last]));
+    }
+    QVERIFY(state.GameOver);
+    QVERIFY(refused);
+    QVERIFY(undone);
+    const bool line = Message(*window).endsWith(QStringLiteral("Wins!")) &&
+                      !Message(*window).contains(QStringLiteral("Cannot"));
+    QCOMPARE(!WinningMarks(*window).isEmpty(), line || Message(*window) == "A Tie!");
+    QCOMPARE(QApplication::focusWidget(), Board(*window));
+}
+
+void MainWindowTest::the_focus_cell_never_leaves_the_board() {
+    for (const int n : {5, 9}) {
+        GameState state;
+        auto window = OpenWindow(state, n);
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const Qt::Key keys[] = {Qt::Key_Up, Qt::Key_Left,  Qt::Key_Down, Qt::Key_Right,
+                                Qt::Key_Up, Qt::Key_Right, Qt::Key_Left, Qt::Key_Down};
+        for (const Qt::Key key : keys) {
+            for (int i = 0; i <= n; ++i) {
+                Type(*window, key);
+                const int cell = FocusCell(*window);
+                QVERIFY(cell >= 1 && cell <= n * n);
+                QVERIFY(cell != 1 && cell != n && cell != n * n - n + 1 && cell != n * n);
+            }
+        }
+        QCOMPARE(FocusCell(*window), n * n - n + 2);  // down the second column to the edge
+        QCOMPARE(state.board.MoveNumber, 1);
+    }
+}
+
+void MainWindowTest::tab_runs_board_undo_hint_backward_forward() {
+    GameState state;
+    auto window = OpenRecord(state, RecordOf(9, {{32, 41}, {40, 41}, {33, 42}}));
+    QTest::mouseClick(Control<QPushButton>(*window, "btn_Forward"), Qt::LeftButton);
+    QTRY_VERIFY(!window->controller().ComputerBusy());
+    QVERIFY(Control<QPushButton>(*window, "btn_Backward")->isVisible());
+    QVERIFY(Control<QPushButton>(*window, "btn_Forward")->isVisible());
+    Board(*window)->setFocus();
+    const QList<QWidget*> order = {Control<QWidget>(*window, "btn_Undo"),
+                                   Control<QWidget>(*window, "btn_Hint"),
+                                   Control<QWidget>(*window, "btn_Backward"),
+                                   Control<QWidget>(*window, "btn_Forward"), Board(*window)};
+    for (QWidget* next : order) {
+        Type(*window, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+}
+
+void MainWindowTest::menu_shortcuts_stand_beside_the_captions_and_trigger_their_items() {
+    GameState state;
+    QPointer<MainWindow> window = OpenWindow(state, 7).release();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const struct {
+        const char* item;
+        QKeySequence keys;
+    } items[] = {{"mnu_NewGame", QKeySequence(Qt::CTRL | Qt::Key_N)},
+                 {"mnuFileItem_1", QKeySequence(Qt::CTRL | Qt::Key_O)},
+                 {"mnuFileItem_2", QKeySequence(Qt::CTRL | Qt::Key_S)},
+                 {"mnu_Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+                 {"mnu_Rules", QKeySequence(Qt::Key_F1)}};
+    for (const auto& item : items) QCOMPARE(MenuItem(*window, item.item)->shortcut(), item.keys);
+
+    QSignalSpy loads(window.data(), &MainWindow::loadGameRequested);
+    QSignalSpy saves(window.data(), &MainWindow::saveGameRequested);
+    QSignalSpy rules(window.data(), &MainWindow::rulesRequested);
+    Type(*window, Qt::Key_O, Qt::ControlModifier);
+    Type(*window, Qt::Key_S, Qt::ControlModifier);
+    Type(*window, Qt::Key_F1);
+    QCOMPARE(loads.count(), 1);
+    QCOMPARE(saves.count(), 1);
+    QCOMPARE(rules.count(), 1);
+
+    Type(*window, Qt::Key_Up);
+    Type(*window, Qt::Key_Return);
+    Type(*window, Qt::Key_Down);
+    Type(*window, Qt::Key_Return);
+    QCOMPARE(state.board.MoveNumber, 2);
+    QTRY_VERIFY(!window->controller().ComputerBusy());
+    Type(*window, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(state.board.MoveNumber, 1);
+    QCOMPARE(OrbelsOnBoard(state.board), 1);
+    QCOMPARE(Message(*window), QStringLiteral("Select Red or Blue"));
+
+    Type(*window, Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(window.isNull());
+}
+
+void MainWindowTest::button_shortcuts_press_their_buttons_only_where_a_click_could() {
+    GameState state;
+    auto window = OpenRecord(state, RecordOf(9, {{32, 41}, {40, 41}, {33, 42}}));
+    window->controller().SelectLevel(0);
+    const BoardState& b = state.board;
+
+    // Backward and Forward are hidden at the start: their keys do nothing.
+    Type(*window, Qt::Key_PageUp);
+    Type(*window, Qt::Key_Left, Qt::ControlModifier);
+    QCOMPARE(b.MoveNumber, 1);
+    Type(*window, Qt::Key_PageDown);
+    QTRY_VERIFY(!window->controller().ComputerBusy());
+    QCOMPARE(b.MoveNumber, 2);
+    Type(*window, Qt::Key_Right, Qt::ControlModifier);
+    QTRY_VERIFY(!window->controller().ComputerBusy());
+    QCOMPARE(b.MoveNumber, 3);
+    QCOMPARE(PlacedMark(*window), 40);
+    Type(*window, Qt::Key_Left, Qt::ControlModifier);
+    QCOMPARE(b.MoveNumber, 2);
+    Type(*window, Qt::Key_PageUp);
+    QCOMPARE(b.MoveNumber, 1);
+    QCOMPARE(PlacedMark(*window), 0);
+    QCOMPARE(QApplication::focusWidget(), Board(*window));  // the keys leave the focus
+
+    // Undo takes a push back; Hint makes a move, but not while Hint is disabled.
+    Type(*window, Qt::Key_Up);
+    Type(*window, Qt::Key_Return);
+    Type(*window, Qt::Key_Down);
+    QCOMPARE(state.PushDone, 1);
+    Type(*window, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(state.PushDone, 0);
+    QCOMPARE(OrbelsOnBoard(b), 1);
+    window->SetHintEnabled(false);
+    Type(*window, Qt::Key_H);
+    QVERIFY(!window->controller().ComputerBusy());
+    window->SetHintEnabled(true);
+    Type(*window, Qt::Key_H);
+    QVERIFY(window->controller().ComputerBusy());
+    QTRY_COMPARE_WITH_TIMEOUT(b.MoveNumber, 2, 10000);
+    QCOMPARE(StandsMark(*window), int(state.history.HistoryMoved[1]));
+}
+
+// A 7 x 7 game that Red won with its 24th move, replayed with Forward's key.
+void MainWindowTest::marks_are_drawn_over_the_cells_until_a_new_game() {
+    GameState state;
+    auto window = OpenRecord(
+        state, RecordOf(7, {{26, 25}, {32, 25}, {32, 25}, {31, 24}, {26, 25}, {10, 17},
+                            {38, 31}, {22, 23}, {16, 17}, {20, 19}, {15, 16}, {9, 10},
+                            {5, 12},  {30, 23}, {5, 12},  {32, 33}, {2, 9},   {3, 10},
+                            {27, 34}, {4, 11},  {2, 9},   {4, 11},  {22, 23}, {48, 41}}));
+    const BoardState& b = state.board;
+    for (int move = 1; move <= 24; ++move) {
+        Type(*window, Qt::Key_PageDown);
+        QTRY_VERIFY(!window->controller().ComputerBusy());
+        QCOMPARE(int(b.MoveNumber), move + 1);
+    }
+    QCOMPARE(Message(*window), QStringLiteral("Red Wins!"));
+    const QList<int> line = WinningMarks(*window);
+    QVERIFY(line.size() >= 5);
+    for (const int cell : line) QCOMPARE(b.Board[cell], Red);
+    QCOMPARE(PlacedMark(*window), 48);
+    QCOMPARE(StandsMark(*window), 41);
+
+    // Where the cell's own picture would be: gold on each winning cell's frame, the dark dot
+    // in the middle of the placement cell.
+    const auto pixel = [&](int cell, int x, int y) {
+        const QImage picture = window->centralWidget()->grab().toImage();
+        return QColor(
+            picture.pixel(40 + 50 * ((cell - 1) % 7) + x, 20 + 50 * ((cell - 1) / 7) + y));
+    };
+    const auto gold = [](const QColor& c) {
+        return c.red() > 200 && c.green() > 170 && c.blue() < 80;
+    };
+    for (const int cell : line)
+        QVERIFY2(gold(pixel(cell, 3, 25)), qPrintable(QString::number(cell)));
+    QVERIFY(pixel(48, 25, 25).lightness() < 60);
+    QVERIFY(!gold(pixel(26, 3, 25)));
+
+    Type(*window, Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(WinningMarks(*window).isEmpty());
+    QCOMPARE(PlacedMark(*window), 0);
+    for (const int cell : line) QVERIFY(!gold(pixel(cell, 3, 25)));
+    QVERIFY(pixel(48, 25, 25).lightness() > 150);
 }
 
 void MainWindowTest::computer_delivers_on_the_window_thread_and_never_after_cancel() {

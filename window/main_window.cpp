@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <cmath>
 #include <functional>
@@ -88,6 +90,163 @@ class OutlineShape final : public QWidget {
     double side_ = 0.0;
 };
 
+// Marks drawn over the board: the last move, the lines that ended the game and the focus
+// cell. Drawn, not pictures, so they stay sharp at any scale. The overlay takes the
+// keyboard focus for the board, while clicks pass through to the cells below.
+class BoardMarks final : public QWidget {
+  public:
+    BoardMarks(QWidget* parent, std::function<void(BoardKey, bool)> onKey)
+        : QWidget(parent), onKey_(std::move(onKey)) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::TabFocus);
+    }
+
+    void LayOut(int n, int pitch) {
+        n_ = n;
+        pitch_ = pitch;
+        setGeometry(kBoardLeft, kBoardTop, pitch * n + 1, pitch * n + 1);
+        update();
+    }
+
+    void SetLastMove(int placed, int stands) {
+        placed_ = placed;
+        stands_ = stands;
+        setProperty("placedCell", placed);
+        setProperty("standsCell", stands);
+        update();
+    }
+
+    void SetWinning(const CellList& cells) {
+        winning_.fill(false);
+        QList<int> listed;
+        for (int i = 0; i < cells.count; ++i) {
+            winning_[cells.cell[i]] = true;
+            listed << cells.cell[i];
+        }
+        setProperty("winningCells", QVariant::fromValue(listed));
+        update();
+    }
+
+    void SetFocusCell(int cell) {
+        focus_ = cell;
+        setProperty("focusCell", cell);
+        update();
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        if (n_ == 0) return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(Qt::NoBrush);
+        for (int cell = 1; cell <= n_ * n_; ++cell)
+            if (winning_[cell]) DrawWinning(painter, Box(cell));
+        if (stands_ > 0) DrawStands(painter, Box(stands_));
+        if (placed_ > 0) DrawPlaced(painter, Box(placed_));
+        if (hasFocus() && focus_ > 0) DrawFocus(painter, Box(focus_));
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        BoardKey key;
+        const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        switch (plain ? event->key() : Qt::Key_unknown) {
+            case Qt::Key_Up:
+                key = BoardKey::Up;
+                break;
+            case Qt::Key_Down:
+                key = BoardKey::Down;
+                break;
+            case Qt::Key_Left:
+                key = BoardKey::Left;
+                break;
+            case Qt::Key_Right:
+                key = BoardKey::Right;
+                break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Space:
+                key = BoardKey::Choose;
+                break;
+            case Qt::Key_Escape:
+                key = BoardKey::TakeBack;
+                break;
+            default:
+                QWidget::keyPressEvent(event);
+                return;
+        }
+        onKey_(key, event->isAutoRepeat());
+    }
+
+    void focusInEvent(QFocusEvent* event) override {
+        update();
+        QWidget::focusInEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        update();
+        QWidget::focusOutEvent(event);
+    }
+
+  private:
+    QRectF Box(int cell) const {
+        const int k = cell - 1;
+        return QRectF(pitch_ * (k % n_), pitch_ * (k / n_), pitch_ + 1, pitch_ + 1);
+    }
+
+    // Each mark is one stroke over a wider one of a contrasting colour, so it reads on both
+    // orbels and on the grey of an empty cell.
+    static void Stroke(QPainter& painter, const QColor& under, const QColor& over, double width,
+                       const std::function<void()>& draw) {
+        painter.setPen(QPen(under, width + 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        draw();
+        painter.setPen(QPen(over, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        draw();
+    }
+
+    void DrawWinning(QPainter& painter, const QRectF& box) const {
+        const QRectF frame = box.adjusted(3.5, 3.5, -3.5, -3.5);
+        const double round = pitch_ * 0.16;
+        Stroke(painter, Qt::black, QColor(255, 215, 0), 2.5,
+               [&] { painter.drawRoundedRect(frame, round, round); });
+    }
+
+    void DrawStands(QPainter& painter, const QRectF& box) const {
+        const double radius = pitch_ * 0.37;
+        Stroke(painter, Qt::white, Qt::black, 1.5,
+               [&] { painter.drawEllipse(box.center(), radius, radius); });
+    }
+
+    void DrawPlaced(QPainter& painter, const QRectF& box) const {
+        const double radius = pitch_ * 0.07;
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(box.center(), radius, radius);
+        painter.setBrush(Qt::NoBrush);
+    }
+
+    void DrawFocus(QPainter& painter, const QRectF& box) const {
+        const QRectF frame = box.adjusted(1.5, 1.5, -1.5, -1.5);
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.drawRect(frame);
+        painter.setPen(QPen(Qt::black, 1.5, Qt::DashLine));
+        painter.drawRect(frame);
+    }
+
+    std::function<void(BoardKey, bool)> onKey_;
+    int n_ = 0;
+    int pitch_ = 0;
+    int placed_ = 0;
+    int stands_ = 0;
+    int focus_ = 0;
+    std::array<bool, kBoardEntries> winning_ = {};
+};
+
+// The platform's keys for a command, or ours where the platform has none.
+QList<QKeySequence> KeysFor(QKeySequence::StandardKey standard, const QKeySequence& fallback) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+    if (keys.isEmpty()) keys << fallback;
+    return keys;
+}
+
 QString Indexed(const char* name, int index) {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
@@ -145,6 +304,7 @@ MainWindow::MainWindow(GameState& state, RootSearch search, QWidget* parent)
     CreateBoard(area);
     CreateSidePanel(area);
     CreateMenus();
+    CreateShortcuts();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     // The window's size is needed now, to centre it before it is shown.
     layout()->activate();
@@ -181,6 +341,10 @@ void MainWindow::CreateBoard(QWidget* area) {
                 [this, cell] { controller_.btn_Board_Click(cell); });
         cellButtons_[cell] = button;
     }
+    marks_ = new BoardMarks(
+        area, [this](BoardKey key, bool repeated) { controller_.board_KeyDown(key, repeated); });
+    marks_->setObjectName(QStringLiteral("shp_BoardMarks"));
+    marks_->raise();
 }
 
 void MainWindow::CreateSidePanel(QWidget* area) {
@@ -247,18 +411,22 @@ void MainWindow::CreateMenus() {
     const auto separator = [](QMenu* menu, const char* name) {
         menu->addSeparator()->setObjectName(QLatin1String(name));
     };
-    connect(item(options, "mnu_NewGame", "&New Game"), &QAction::triggered, this,
-            [this] { controller_.mnu_NewGame_Click(); });
-    connect(item(options, "mnuFileItem_1", "&Load Game"), &QAction::triggered, this,
-            &MainWindow::loadGameRequested);
-    connect(item(options, "mnuFileItem_2", "&Save Game"), &QAction::triggered, this,
-            &MainWindow::saveGameRequested);
+    QAction* newGame = item(options, "mnu_NewGame", "&New Game");
+    newGame->setShortcuts(KeysFor(QKeySequence::New, Qt::CTRL | Qt::Key_N));
+    connect(newGame, &QAction::triggered, this, [this] { controller_.mnu_NewGame_Click(); });
+    QAction* load = item(options, "mnuFileItem_1", "&Load Game");
+    load->setShortcuts(KeysFor(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
+    connect(load, &QAction::triggered, this, &MainWindow::loadGameRequested);
+    QAction* save = item(options, "mnuFileItem_2", "&Save Game");
+    save->setShortcuts(KeysFor(QKeySequence::Save, Qt::CTRL | Qt::Key_S));
+    connect(save, &QAction::triggered, this, &MainWindow::saveGameRequested);
     separator(options, "mnu_SizeSep");
     connect(item(options, "mnu_GameSize", "&Change Game Size"), &QAction::triggered, this,
             &MainWindow::mnu_GameSize_Click);
     separator(options, "mnu_ExitSep");
-    connect(item(options, "mnu_Exit", "E&xit"), &QAction::triggered, this,
-            &MainWindow::mnu_Exit_Click);
+    QAction* exit = item(options, "mnu_Exit", "E&xit");
+    exit->setShortcuts(KeysFor(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, this, &MainWindow::mnu_Exit_Click);
 
     QMenu* levels = menuBar()->addMenu(QStringLiteral("&Level"));
     levels->setObjectName(QStringLiteral("mnu_Level"));
@@ -277,10 +445,36 @@ void MainWindow::CreateMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnu_Help"));
-    connect(item(help, "mnu_Rules", "&Rules"), &QAction::triggered, this,
-            &MainWindow::rulesRequested);
+    QAction* rules = item(help, "mnu_Rules", "&Rules");
+    rules->setShortcuts(KeysFor(QKeySequence::HelpContents, Qt::Key_F1));
+    connect(rules, &QAction::triggered, this, &MainWindow::rulesRequested);
     connect(item(help, "mnu_About", "About Orbel &Five"), &QAction::triggered, this,
             &MainWindow::aboutRequested);
+}
+
+// The buttons have no menu items; their keys press them only where a click could, and the
+// focus stays on the board.
+void MainWindow::CreateShortcuts() {
+    const auto press = [this](QPushButton* button, const QList<QKeySequence>& keys,
+                              const char* name) {
+        auto* shortcut = new QShortcut(this);
+        shortcut->setObjectName(QLatin1String(name));
+        shortcut->setKeys(keys);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isVisible() && button->isEnabled()) button->click();
+        });
+    };
+    press(undo_, KeysFor(QKeySequence::Undo, Qt::CTRL | Qt::Key_Z), "key_Undo");
+    press(hint_, {QKeySequence(Qt::Key_H)}, "key_Hint");
+    press(backward_, {QKeySequence(Qt::CTRL | Qt::Key_Left), QKeySequence(Qt::Key_PageUp)},
+          "key_Backward");
+    press(forward_, {QKeySequence(Qt::CTRL | Qt::Key_Right), QKeySequence(Qt::Key_PageDown)},
+          "key_Forward");
+
+    setTabOrder(marks_, undo_);
+    setTabOrder(undo_, hint_);
+    setTabOrder(hint_, backward_);
+    setTabOrder(backward_, forward_);
 }
 
 void MainWindow::Form_Load(const GameRecord* loaded) {
@@ -297,6 +491,7 @@ void MainWindow::Form_Load(const GameRecord* loaded) {
         controller_.Form_Load(*loaded);
     else
         controller_.Form_Load();
+    marks_->setFocus();
 }
 
 // Pitch 50 up to 11 x 11, 34 beyond; every cell is one pixel wider than the pitch so
@@ -313,6 +508,7 @@ void MainWindow::LayOutBoard(int n) {
     }
     static_cast<OutlineShape*>(boardBorder_)
         ->Place(kBoardLeft, kBoardTop, (large ? 34.05 : 50.2) * n);
+    static_cast<BoardMarks*>(marks_)->LayOut(n, pitch);
 
     const int x0 = pitch * (n + 2) + kBoardLeft;
     const int y0 = static_cast<int>(std::lround(pitch * (n / 2.0 + 1.0))) - 30;
@@ -410,6 +606,18 @@ void MainWindow::SetBusyPointer(bool busy) {
 
 void MainWindow::SetLevelChecked(int level) {
     if (level >= 0 && level <= kDeepestLevel) levelItems_[level]->setChecked(true);
+}
+
+void MainWindow::ShowLastMove(int placedCell, int standsCell) {
+    static_cast<BoardMarks*>(marks_)->SetLastMove(placedCell, standsCell);
+}
+
+void MainWindow::ShowWinningCells(const CellList& cells) {
+    static_cast<BoardMarks*>(marks_)->SetWinning(cells);
+}
+
+void MainWindow::ShowFocusCell(int cell) {
+    static_cast<BoardMarks*>(marks_)->SetFocusCell(cell);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -48,6 +48,9 @@ class MainWindow final : public QMainWindow, public GameView {
     void SetHintEnabled(bool enabled) override;
     void SetBusyPointer(bool busy) override;
     void SetLevelChecked(int level) override;
+    void ShowLastMove(int placedCell, int standsCell) override;
+    void ShowWinningCells(const CellList& cells) override;
+    void ShowFocusCell(int cell) override;
 
   signals:
     // The computer has already been stopped when these two are sent.
@@ -64,6 +67,7 @@ class MainWindow final : public QMainWindow, public GameView {
     void CreateBoard(QWidget* area);
     void CreateSidePanel(QWidget* area);
     void CreateMenus();
+    void CreateShortcuts();
     void LayOutBoard(int n);
     void mnu_GameSize_Click();
     void mnu_Exit_Click();
@@ -76,6 +80,7 @@ class MainWindow final : public QMainWindow, public GameView {
     std::array<QPushButton*, kBoardEntries> cellButtons_ = {};
     std::array<QLabel*, kBoardEntries> cellImages_ = {};
     QWidget* boardBorder_ = nullptr;
+    QWidget* marks_ = nullptr;            // the board's marks; takes the keyboard for the board
     std::array<QLabel*, 9> arrows_ = {};  // 0 the centre, 2, 4, 6, 8 the arrows
     std::array<QLabel*, 2> players_ = {};
     std::array<QWidget*, 2> rings_ = {};
