@@ -88,9 +88,13 @@ void OrbelApp::mnu_About_Click() {
 void OrbelApp::mnu_Rules_Click() {
     auto* rules = new RulesWindow(mainWindow_);
     rules->setAttribute(Qt::WA_DeleteOnClose);
-    // The window is modal: the game waits until it has gone.
-    auto* hold = new ModalHold(mainWindow_);
-    connect(rules, &QObject::destroyed, this, [hold] { delete hold; });
+    // The window is modal: the game waits until it is closed. Released when it finishes,
+    // never from its destruction, which may come while the main window itself goes.
+    QPointer<MainWindow> window = mainWindow_;
+    if (window) window->controller().HoldGame();
+    connect(rules, &QDialog::finished, this, [window] {
+        if (window) window->controller().ReleaseGame();
+    });
     rules->show();
 }
 

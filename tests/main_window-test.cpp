@@ -241,6 +241,7 @@ class MainWindowTest : public QObject {
     void new_game_stops_the_search_and_no_late_move_is_played();
     void exit_while_the_computer_thinks_closes_cleanly();
     void a_move_found_behind_the_rules_window_waits_for_it_to_close();
+    void the_program_ends_cleanly_with_the_rules_window_open();
 
     void keyboard_alone_plays_a_whole_game_against_easy();
     void the_focus_cell_never_leaves_the_board();
@@ -827,6 +828,21 @@ void MainWindowTest::marks_are_drawn_over_the_cells_until_a_new_game() {
     QCOMPARE(PlacedMark(*window), 0);
     for (const int cell : line) QVERIFY(!gold(pixel(cell, 3, 25)));
     QVERIFY(pixel(48, 25, 25).lightness() > 150);
+}
+
+void MainWindowTest::the_program_ends_cleanly_with_the_rules_window_open() {
+    QPointer<RulesWindow> rules;
+    {
+        OrbelApp app(GatedSearch);
+        MainWindow* window = app.ReopenMainWindow(5);
+        QTest::mouseClick(Player(*window, 0), Qt::LeftButton);
+        QTRY_COMPARE(searchesStarted.load(), 1);
+        MenuItem(*window, "mnu_Rules")->trigger();
+        rules = window->findChild<RulesWindow*>();
+        QVERIFY(rules && rules->isVisible());
+    }
+    QVERIFY(rules.isNull());
+    QCOMPARE(searchesStopped.load(), 1);
 }
 
 void MainWindowTest::computer_delivers_on_the_window_thread_and_never_after_cancel() {
