@@ -22,6 +22,7 @@
 #include "random_games.h"
 #include "records/record_file.h"
 #include "temp_folder.h"
+#include "test_positions.h"
 #include "tools/analyse.h"
 #include "tools/bench_run.h"
 
@@ -155,14 +156,7 @@ TEST(analyse, no_legal_move_gives_null_and_no_best) {
 
 TEST(analyse, a_root_where_every_push_loses_still_names_its_best_moves) {
     // Blue to move on 5 x 5 loses by running out of pushes whatever it plays.
-    GameRecord record;
-    record.BoardSize = 5;
-    record.ComputerSideChoice = Red;
-    const int16_t placed[] = {0, 14, 11, 17, 8, 6, 19};
-    const int16_t moved[] = {0, 13, 12, 12, 13, 7, 14};
-    record.RecordCount = 6;
-    std::copy(std::begin(placed), std::end(placed), record.RecordPlaced);
-    std::copy(std::begin(moved), std::end(moved), record.RecordMoved);
+    const GameRecord record = testing::EveryPushLosesRecord();
     TempFolder folder;
     const std::string file = folder.Save("losing.rec", record);
     for (const RootSearch& search : {RootSearch(SearchRootValues), FastRootSearch(1)}) {

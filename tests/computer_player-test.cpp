@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/move_rules.h"
+#include "records/replay.h"
 #include "test_positions.h"
 
 namespace orbel {
@@ -18,13 +19,8 @@ const std::atomic<bool> kGoOn{false};
 
 // The position of a 5 x 5 record where Blue, to move, loses whatever it pushes.
 BoardState EveryPushLoses() {
-    BoardState b = Position(5);
-    const int moves[][2] = {{14, kLeft}, {11, kRight}, {17, kUp},
-                            {8, kDown},  {6, kRight},  {19, kUp}};
-    for (const auto& [cell, direction] : moves) {
-        ApplyMoveCode(b, MoveCode(cell, direction));
-        ++b.MoveNumber;
-    }
+    BoardState b;
+    EXPECT_TRUE(ReplayRecord(testing::EveryPushLosesRecord(), b).Ok());
     return b;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/move_rules.h"
 #include "fake_game_view.h"
 #include "game/game_records.h"
+#include "test_positions.h"
 
 namespace orbel {
 namespace {
@@ -512,14 +513,7 @@ TEST_F(controller_soundness, a_root_where_every_push_loses_still_gets_its_move) 
     // Blue to move on 5 x 5: every push loses by running out of pushes, worth about
     // -100000.6; the best are move codes 11 and 21, pushes down from cells 2 and 4.
     Open(5, 3);
-    GameRecord record;
-    record.BoardSize = 5;
-    record.ComputerSideChoice = Red;
-    const int16_t placed[] = {0, 14, 11, 17, 8, 6, 19};
-    const int16_t moved[] = {0, 13, 12, 12, 13, 7, 14};
-    record.RecordCount = 6;
-    std::copy(std::begin(placed), std::end(placed), record.RecordPlaced);
-    std::copy(std::begin(moved), std::end(moved), record.RecordMoved);
+    const GameRecord record = testing::EveryPushLosesRecord();
     game->Form_Load(record);
     game->SelectLevel(3);
     for (int i = 0; i < 6; ++i) StepForward();
