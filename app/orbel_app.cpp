@@ -13,7 +13,10 @@
 namespace orbel {
 
 OrbelApp::OrbelApp(RootSearch search, QObject* parent)
-    : QObject(parent), search_(std::move(search)), state_(std::make_unique<GameState>()) {
+    : QObject(parent),
+      game_(std::make_unique<Game>(scheduler_,
+                                   search ? std::make_unique<ComputerPlayer>(std::move(search))
+                                          : std::make_unique<ComputerPlayer>())) {
     QApplication::setWindowIcon(OrbelIcon());
 }
 
@@ -38,18 +41,24 @@ void OrbelApp::AskBoardSize() {
     dialog->show();
 }
 
-// A size starts a fresh game: the computer takes Red and any loaded record is dropped.
 void OrbelApp::btn_GameSize_Click(int size) {
-    state_->ComputerSideChoice = Red;
-    state_->history.RecordCount = 0;
-    state_->history.BranchMove = 0;
-    ReopenMainWindow(size);
+    StartGame(size);
 }
 
-MainWindow* OrbelApp::ReopenMainWindow(int boardSize, const GameRecord* loaded) {
+MainWindow* OrbelApp::StartGame(int size) {
     CloseMainWindow();
-    state_->board.BoardSize = static_cast<int16_t>(boardSize);
-    auto* window = new MainWindow(*state_, search_);
+    game_->ChooseSize(size);
+    return OpenMainWindow();
+}
+
+MainWindow* OrbelApp::OpenRecord(const GameRecord& record) {
+    CloseMainWindow();
+    game_->TakeRecord(record);
+    return OpenMainWindow();
+}
+
+MainWindow* OrbelApp::OpenMainWindow() {
+    auto* window = new MainWindow(*game_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &MainWindow::changeGameSizeRequested, this, &OrbelApp::mnu_GameSize_Click);
     connect(window, &MainWindow::aboutRequested, this, &OrbelApp::mnu_About_Click);
@@ -60,7 +69,7 @@ MainWindow* OrbelApp::ReopenMainWindow(int boardSize, const GameRecord* loaded) 
             [this] { records_.mnuFileItem_Click(2); });
     connect(window, &QObject::destroyed, this, &OrbelApp::CheckWindowsLeft);
     mainWindow_ = window;
-    window->Form_Load(loaded);
+    window->Form_Load();
     window->show();
     return window;
 }
@@ -88,13 +97,9 @@ void OrbelApp::mnu_About_Click() {
 void OrbelApp::mnu_Rules_Click() {
     auto* rules = new RulesWindow(mainWindow_);
     rules->setAttribute(Qt::WA_DeleteOnClose);
-    // The window is modal: the game waits until it is closed. Released when it finishes,
-    // never from its destruction, which may come while the main window itself goes.
-    QPointer<MainWindow> window = mainWindow_;
-    if (window) window->controller().HoldGame();
-    connect(rules, &QDialog::finished, this, [window] {
-        if (window) window->controller().ReleaseGame();
-    });
+    // The window is modal: the game waits until it is closed.
+    game_->Hold();
+    connect(rules, &QDialog::finished, this, [this] { game_->Release(); });
     rules->show();
 }
 

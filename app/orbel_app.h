@@ -1,4 +1,4 @@
-// The program's windows and the one game state they share for the whole run.
+// The program's windows and the one game they show for the whole run.
 #pragma once
 
 #include <QObject>
@@ -7,9 +7,9 @@
 
 #include "app/record_commands.h"
 #include "dialogs/board_size_dialog.h"
-#include "game/game_state.h"
+#include "game/game.h"
 #include "window/main_window.h"
-#include "window/qt_computer_player.h"
+#include "window/qt_scheduler.h"
 
 namespace orbel {
 
@@ -24,12 +24,13 @@ class OrbelApp final : public QObject {
     // Opens the board-size window, the program's first.
     void Start();
 
-    // Closes any open main window and opens it anew, laid out for `boardSize`, with the rest
-    // of the state (the computer's colour, the history and any loaded record) as it stands;
-    // or on `loaded`, a record just read, of that size.
-    MainWindow* ReopenMainWindow(int boardSize, const GameRecord* loaded = nullptr);
+    // Closes any open main window and opens one on a new game of `size`, as the size window
+    // does; or on `record`, a record just read and checked.
+    MainWindow* StartGame(int size);
+    MainWindow* OpenRecord(const GameRecord& record);
 
-    GameState& state() { return *state_; }
+    Game& game() { return *game_; }
+    const GameState& state() const { return game_->state(); }
     MainWindow* mainWindow() const { return mainWindow_; }
     BoardSizeDialog* sizeDialog() const { return sizeDialog_; }
     BoardSizeDialog* aboutWindow() const { return aboutWindow_; }
@@ -46,10 +47,12 @@ class OrbelApp final : public QObject {
     void mnu_About_Click();
     void mnu_Rules_Click();
     void CloseMainWindow();
+    MainWindow* OpenMainWindow();
     void CheckWindowsLeft();
 
-    RootSearch search_;
-    std::unique_ptr<GameState> state_;
+    // The game's clock outlives the game, so nothing it holds runs into a game gone.
+    QtScheduler scheduler_;
+    std::unique_ptr<Game> game_;
     RecordCommands records_{*this};
     QPointer<MainWindow> mainWindow_;
     QPointer<BoardSizeDialog> sizeDialog_;

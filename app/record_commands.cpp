@@ -5,7 +5,6 @@
 
 #include "app/orbel_app.h"
 #include "dialogs/file_dialog.h"
-#include "game/game_records.h"
 #include "records/record_file.h"
 
 namespace orbel {
@@ -25,7 +24,7 @@ QWidget* RecordCommands::Window() const {
 void RecordCommands::mnuFileItem_Click(int index) {
     // No game event is handled while the dialog and its message boxes are open: a save
     // writes the game as it stood when Save was chosen.
-    const ModalHold hold(app_.mainWindow());
+    const ModalHold hold(app_.game());
     const bool load = index == 1;
     const FileChoice choice =
         frmOpenSave::ChooseGameFile(Window(), load ? OpenSaveMode::Open : OpenSaveMode::Save,
@@ -46,7 +45,7 @@ bool RecordCommands::SaveGameRecord(const QString& file) {
         ask.setDefaultButton(QMessageBox::No);
         if (ask.exec() != QMessageBox::Yes) return false;
     }
-    const RecordStatus status = WriteRecordFile(PathOf(file), RecordOfGame(app_.state()));
+    const RecordStatus status = WriteRecordFile(PathOf(file), app_.game().Record());
     if (!status.Ok()) ShowFailure(status);
     return status.Ok();
 }
@@ -58,9 +57,7 @@ bool RecordCommands::LoadGameRecord(const QString& file) {
         ShowFailure(status);
         return false;
     }
-    // The search of the game being replaced must not play into the loaded one.
-    if (MainWindow* window = app_.mainWindow()) window->controller().StopComputer();
-    app_.ReopenMainWindow(record.BoardSize, &record);
+    app_.OpenRecord(record);
     return true;
 }
 

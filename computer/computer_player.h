@@ -3,8 +3,12 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "computer/fast_search.h"
 #include "computer/random.h"
@@ -23,13 +27,27 @@ struct BestMoves {
     Tenths value = kNoScore;
 };
 
-class ComputerPlayer {
+// What the game asks of a computer: a search that runs while the game goes on.
+class Computer {
+  public:
+    using Answer = std::function<void(const BestMoves&)>;
+    virtual ~Computer() = default;
+    // Searches a copy of `position` for its side to move at `level` and returns at once.
+    // `answer` runs once, on the computer's own thread, with the best moves; they are empty
+    // when the search was cancelled or the side to move has no push.
+    virtual void Start(const BoardState& position, int level, Answer answer) = 0;
+    // Stops a running search and returns once its answer has been given.
+    virtual void Cancel() = 0;
+};
+
+// One worker thread for the player's whole life; one search at a time.
+class ComputerPlayer final : public Computer {
   public:
     // Plays with the fast search, one thread per core.
     ComputerPlayer();
     // Plays with `search` instead (tests hold it at a gate or use the reference).
     explicit ComputerPlayer(RootSearch search);
-    ~ComputerPlayer();
+    ~ComputerPlayer() override;
     ComputerPlayer(const ComputerPlayer&) = delete;
     ComputerPlayer& operator=(const ComputerPlayer&) = delete;
 
@@ -38,11 +56,28 @@ class ComputerPlayer {
     // `cancel` may be raised from any thread.
     BestMoves Choose(const BoardState& position, int level, const std::atomic<bool>& cancel);
 
+    void Start(const BoardState& position, int level, Answer answer) override;
+    void Cancel() override;
+
   private:
+    void Work();
+
     std::unique_ptr<FastSearch> fast_;
     RootSearch search_;
     std::unique_ptr<SearchTables> tables_;
     std::unique_ptr<BoardState> position_;
+
+    std::unique_ptr<BoardState> job_;
+    int jobLevel_ = 1;
+    Answer jobAnswer_;
+    std::atomic<bool> cancel_{false};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    bool jobPending_ = false;
+    bool searching_ = false;
+    bool quit_ = false;
+    std::thread worker_;
 };
 
 // The coin-flip walk over the best set: the move code to play, 0 for an empty set.

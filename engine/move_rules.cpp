@@ -1,5 +1,7 @@
 #include "engine/move_rules.h"
 
+#include <cassert>
+
 namespace orbel {
 
 bool HasOccupiedNeighbour(const BoardState& b, int cell) {
@@ -51,7 +53,7 @@ void WalkLine(BoardState& b, int from, int step, int16_t& count) {
 
 }  // namespace
 
-bool RunPush(BoardState& b, int direction, RingRule rule, Placed placed, PushObserver* observer) {
+bool RunPush(BoardState& b, int direction, RingRule rule, Placed placed) {
     const int n = b.BoardSize;
     const int step = StepOf(n, direction);
     const int p = b.SelectedCell;
@@ -61,19 +63,20 @@ bool RunPush(BoardState& b, int direction, RingRule rule, Placed placed, PushObs
 
     // Step 2. The placed orbel leaves its placement cell.
     b.Board[p] = Empty;
-    if (observer) observer->CellChanged(p, Empty);
 
     // Step 3. Far end first, each orbel into the cell just vacated. The ring test runs
     // over the whole line before any orbel moves, so a refusal leaves the others in place.
     if (rule == RingRule::Check) {
         for (int k = b.PushCount; k >= 1; --k)
-            if (LandsOnRing(n, direction, b.PushLine[k].cell + step)) return false;
+            if (LandsOnRing(n, direction, b.PushLine[k].cell + step)) {
+                assert(rule == RingRule::Ignore || BoardIsSound(b));
+                return false;
+            }
     }
     for (int k = b.PushCount; k >= 1; --k) {
         PushEntry& e = b.PushLine[k];
         e.cell = static_cast<int16_t>(e.cell + step);
         b.Board[e.cell] = e.value;
-        if (observer) observer->CellChanged(e.cell, e.value);
     }
 
     // Step 4. The placed orbel's new cell.
@@ -81,6 +84,8 @@ bool RunPush(BoardState& b, int direction, RingRule rule, Placed placed, PushObs
 
     // Step 5. The run now lying along the push, from the placed orbel's new cell.
     WalkLine(b, p + step, step, b.RunCount);
+    // Only a checked push is known to be one the rules allow.
+    assert(rule == RingRule::Ignore || BoardIsSound(b));
     return true;
 }
 
@@ -89,6 +94,7 @@ void ApplyMoveCode(BoardState& b, int code) {
     b.Board[b.SelectedCell] = b.SideToMove;
     RunPush(b, DirectionOf(code), RingRule::Ignore, Placed::MovesOn);
     b.SideToMove = static_cast<int16_t>(-b.SideToMove);
+    assert(BoardIsSound(b));
 }
 
 }  // namespace orbel

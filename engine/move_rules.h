@@ -29,22 +29,16 @@ struct OfferedDirections {
 };
 OfferedDirections DirectionsOffered(const BoardState& b, int cell);
 
-// Told of every cell a push changes, as it changes, so a window can show it.
-class PushObserver {
-  public:
-    virtual ~PushObserver() = default;
-    virtual void CellChanged(int cell, int value) = 0;
-};
-
 enum class RingRule { Check, Ignore };
 enum class Placed { MovesOn, StaysPut };
 
 // Pushes the line in front of SelectedCell, which must already hold the placed orbel.
-// Fills PushLine, PushCount and RunCount for the line scan. With Placed::MovesOn,
-// SelectedCell follows the placed orbel to its new cell. Returns false, with the placement
-// cell emptied and every other orbel where it was, when RingRule::Check refuses the push.
-bool RunPush(BoardState& b, int direction, RingRule rule, Placed placed,
-             PushObserver* observer = nullptr);
+// Fills PushLine, PushCount and RunCount for the line scan: entries 1..PushCount are the
+// moved orbels at their new cells, each one step from where it stood. With
+// Placed::MovesOn, SelectedCell follows the placed orbel to its new cell. Returns false,
+// with the placement cell emptied and every other orbel where it was, when RingRule::Check
+// refuses the push. A push the rules allow leaves a sound board.
+bool RunPush(BoardState& b, int direction, RingRule rule, Placed placed);
 
 // Places for SideToMove and pushes without any check, then hands the turn over.
 void ApplyMoveCode(BoardState& b, int code);

@@ -8,7 +8,6 @@
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
-#include "game/game_records.h"
 #include "records/replay.h"
 
 namespace orbel {
@@ -17,18 +16,7 @@ namespace {
 
 constexpr float kPauseBeforeSearch = 0.05f;
 constexpr int kHintLevelForTwoPlayers = 3;
-
-// Shows every cell a push writes, at the moment it is written.
-class DrawingObserver : public PushObserver {
-  public:
-    explicit DrawingObserver(std::function<void(int, int)> draw) : draw_(std::move(draw)) {}
-    void CellChanged(int cell, int value) override { draw_(cell, value); }
-
-  private:
-    std::function<void(int, int)> draw_;
-};
-
-const CellList kNoCells;
+constexpr int kArrows[] = {kUp, kLeft, kRight, kDown};
 
 bool IsCorner(int n, int cell) {
     return cell == 1 || cell == n || cell == n * n - n + 1 || cell == n * n;
@@ -46,182 +34,156 @@ int FirstLegalMove(const BoardState& position) {
     return moves[1];
 }
 
+bool HandOnBoard(TurnPhase phase) {
+    return phase == TurnPhase::CellChosen || phase == TurnPhase::Pushed ||
+           phase == TurnPhase::ShowingMove;
+}
+
+bool Choosing(TurnPhase phase) {
+    return phase == TurnPhase::CellChosen || phase == TurnPhase::PushRefused;
+}
+
 }  // namespace
 
-GameController::GameController(GameState& state, GameView& view, BackgroundComputer& computer,
-                               Scheduler& scheduler)
-    : state_(state), view_(view), computer_(computer), scheduler_(scheduler) {}
+GameController::GameController(GameState& state, Computer& computer, Scheduler& scheduler)
+    : state_(state), computer_(computer), scheduler_(scheduler) {}
 
-// ---- Display ------------------------------------------------------------------------------
-
-void GameController::DrawCell(int cell, int value) {
-    if (!state_.DrawEnabled) return;
-    buttonShown_[cell] = value == Empty;
-    view_.DrawCell(cell, value);
+void GameController::Attach(GameView* view) {
+    view_ = view;
+    Publish();
 }
 
-void GameController::RedrawBoard() {
+bool GameController::Detach(const GameView* view) {
+    if (view_ != view) return false;
+    view_ = nullptr;
+    return true;
+}
+
+// ---- The picture ------------------------------------------------------------------------
+
+// While a push waits to be confirmed, stepping and the marks of the move before it hide.
+bool GameController::PushWaiting() const {
+    return state_.Phase == TurnPhase::Pushed;
+}
+
+void GameController::Publish() {
     const BoardState& b = state_.board;
-    const int n = b.BoardSize;
-    for (int c = 1; c <= n * n; ++c) {
-        if (b.Board[c] != Empty)
-            DrawCell(c, b.Board[c]);
-        else
-            ShowCellButton(c, true);
-    }
-    for (int corner : {1, n, n * n - n + 1, n * n}) {
-        ShowCellImage(corner, false);
-        ShowCellButton(corner, false);
-    }
+    const MoveHistory& h = state_.history;
+    const TurnPhase phase = state_.Phase;
+    GamePicture& p = picture_;
+    p.boardSize = b.BoardSize;
+    std::copy_n(b.Board, kBoardEntries, p.cells);
+    p.handCell = HandOnBoard(phase) ? b.SelectedCell : 0;
+    p.handSide = b.SideToMove;
+    p.undoEnabled = !state_.GameOver;
+    p.hintEnabled = !state_.GameOver;
+    p.backwardShown = h.BackwardOffered && !PushWaiting();
+    p.forwardShown = h.ForwardOffered && !PushWaiting();
+    p.busy = phase == TurnPhase::Thinking;
+    p.level = state_.SearchLevel;
+    p.lastPlaced = PushWaiting() ? 0 : lastPlaced_;
+    p.lastStands = PushWaiting() ? 0 : lastStands_;
+    p.winning.count = 0;
+    if (!PushWaiting()) p.winning = winning_;
+    if (view_) view_->Show(p);
 }
 
-void GameController::ShowMessage(std::string_view text) {
-    view_.ShowMessage(text, state_.board.SideToMove);
-    if (text != ThinkingMessage && text != BlankMessage) view_.Beep();
-}
-
-void GameController::ShowCellImage(int cell, bool visible) {
-    imageShown_[cell] = visible;
-    view_.SetCellImageVisible(cell, visible);
-}
-
-void GameController::ShowBackward(bool visible) {
-    backwardShown_ = visible;
-    view_.SetBackwardVisible(visible);
-}
-
-void GameController::ShowForward(bool visible) {
-    forwardShown_ = visible;
-    view_.SetForwardVisible(visible);
-}
-
-void GameController::ShowCellButton(int cell, bool visible) {
-    buttonShown_[cell] = visible;
-    view_.SetCellButtonVisible(cell, visible);
-}
-
-void GameController::ShowArrow(int direction, bool visible) {
-    arrowShown_[direction] = visible;
-    view_.SetArrowVisible(direction, visible);
-}
-
-void GameController::EnableUndo(bool enabled) {
-    undoEnabled_ = enabled;
-    view_.SetUndoEnabled(enabled);
-}
-
-void GameController::MarkLastMove(int placed, int stands) {
-    lastPlaced_ = placed;
-    lastStands_ = stands;
-    view_.ShowLastMove(placed, stands);
-}
-
-// The lines kept in winning_, or none.
-void GameController::ShowWinningCells(bool shown) {
-    winningShown_ = shown && winning_.count > 0;
-    view_.ShowWinningCells(winningShown_ ? winning_ : kNoCells);
-}
-
-void GameController::SetFocusCell(int cell) {
-    focusCell_ = cell;
-    view_.ShowFocusCell(cell);
+// The message beeps unless it is the blank one or the computer's.
+void GameController::Say(std::string_view text) {
+    picture_.message = std::string(text);
+    picture_.ringSide = state_.board.SideToMove;
+    if (text != ThinkingMessage && text != BlankMessage && view_) view_->Beep();
 }
 
 // One cell in the direction, unless that leaves the board or reaches a corner, which is no
 // part of it.
 void GameController::MoveFocus(int direction) {
     const int n = state_.board.BoardSize;
-    int row = (focusCell_ - 1) / n;
-    int column = (focusCell_ - 1) % n;
+    const int focus = picture_.focusCell;
+    int row = (focus - 1) / n;
+    int column = (focus - 1) % n;
     row += direction == kDown ? 1 : direction == kUp ? -1 : 0;
     column += direction == kRight ? 1 : direction == kLeft ? -1 : 0;
     if (row < 0 || row >= n || column < 0 || column >= n) return;
     const int cell = row * n + column + 1;
-    if (IsCorner(n, cell)) return;
-    SetFocusCell(cell);
+    if (!IsCorner(n, cell)) picture_.focusCell = cell;
 }
 
 // ---- New game, colour choice, level ---------------------------------------------------------
 
-void GameController::Form_Load() {
-    SetFocusCell(CentreCell(state_.board.BoardSize));
-    NewGame();
-    ShowForward(false);
-    ShowBackward(false);
-    SelectLevel(1);
+void GameController::OpenGame(int level) {
+    picture_.focusCell = CentreCell(state_.board.BoardSize);
+    picture_.plainPointer = false;
+    StartNewGame();
+    state_.history.ForwardOffered = state_.history.RecordCount >= 1;
+    state_.history.BackwardOffered = false;
+    state_.SearchLevel = static_cast<int16_t>(level);
+    Publish();
 }
 
-void GameController::Form_Load(const GameRecord& loaded) {
-    assert(loaded.BoardSize == state_.board.BoardSize);
-    TakeRecord(state_, loaded);
-    Form_Load();
-    ShowForward(loaded.RecordCount >= 1);
+void GameController::SetUpPosition(const BoardState& position) {
+    assert(BoardIsSound(position) && position.BoardSize == state_.board.BoardSize);
+    StopComputer();
+    StartNewGame();
+    BoardState& b = state_.board;
+    std::copy_n(position.Board, kBoardEntries, b.Board);
+    b.SideToMove = position.SideToMove;
+    b.MoveNumber = position.MoveNumber;
+    state_.history.RecordCount = 0;
+    state_.history.BranchMove = 0;
+    state_.history.BackwardOffered = false;
+    state_.history.ForwardOffered = false;
+    Say(BlankMessage);
+    Publish();
+}
+
+// Everything of a game but the level, the history and stepping through it.
+void GameController::StartNewGame() {
+    BoardState& b = state_.board;
+    state_.random.SeedFromClock();
+    ClearBoard(b);
+    BuildNeighbourTable(b);
+    state_.ComputerSide = state_.ComputerSideChoice;
+    std::fill(std::begin(picture_.arrows), std::end(picture_.arrows), false);
+    state_.Phase = TurnPhase::ChoosingCell;
+    lastPlaced_ = 0;
+    lastStands_ = 0;
+    winning_.count = 0;
+    TakeUndoSnapshot();
+    Say("Select Red or Blue");
+    state_.GameOver = false;
+    state_.StepDelay = kStepDelay;
 }
 
 void GameController::NewGame() {
-    BoardState& b = state_.board;
-    const int n = b.BoardSize;
-    view_.SetBusyPointer(true);
-    state_.random.SeedFromClock();
-    for (int c = 1; c <= n * n; ++c) ShowCellButton(c, true);
-    ClearBoard(b);
-    state_.DrawEnabled = true;
-    state_.ComputerSide = state_.ComputerSideChoice;
-    for (int d : {kDown, kRight, kLeft, kUp}) ShowArrow(d, false);
-    state_.PlacementPending = false;
-    state_.PreviewCell = kNoPreview;
-    MarkLastMove(0, 0);
-    winning_.count = 0;
-    ShowWinningCells(false);
-    TakeUndoSnapshot();
-    RedrawBoard();
-    for (int c = 1; c <= n * n; ++c) ShowCellImage(c, true);
-    for (int corner : {1, n, n * n - n + 1, n * n}) {
-        ShowCellImage(corner, false);
-        ShowCellButton(corner, false);
-    }
-    state_.MoveInProgress = false;
-    ShowMessage("Select Red or Blue");
-    state_.GameOver = false;
-    EnableUndo(true);
-    view_.SetHintEnabled(true);
-    view_.SetBusyPointer(false);
-    BuildNeighbourTable(b);
-    state_.PushDone = 0;
-    b.MoveNumber = 1;
-    state_.StepDelay = kStepDelay;
-    buttonsSavedThisTurn_ = false;
-}
-
-void GameController::mnu_NewGame_Click() {
     StopComputer();
-    NewGame();
-    state_.history.RecordCount = 0;
-    state_.history.BranchMove = 0;
-    ShowBackward(false);
-    ShowForward(false);
+    StartNewGame();
+    MoveHistory& h = state_.history;
+    h.RecordCount = 0;
+    h.BranchMove = 0;
+    h.BackwardOffered = false;
+    h.ForwardOffered = false;
+    Publish();
 }
 
-void GameController::img_Player_Click(int index) {
-    if (busy_ || state_.board.MoveNumber != 1 || state_.MoveInProgress) return;
-    BoardState& b = state_.board;
-    b.SideToMove = Blue;
-    if (index == 0) {
-        state_.ComputerSide = Blue;
-        state_.ComputerSideChoice = Blue;
+void GameController::ChooseColour(int side) {
+    const TurnPhase phase = state_.Phase;
+    if (ComputerBusy() || state_.board.MoveNumber != 1 || phase == TurnPhase::Pushed) return;
+    state_.board.SideToMove = Blue;
+    state_.ComputerSide = static_cast<int16_t>(-side);
+    state_.ComputerSideChoice = state_.ComputerSide;
+    if (side == Red) {
         // The computer moves now: a tentative placement of the person's would linger.
         DropPlacement();
-        ShowMessage(BlankMessage);
+        Say(BlankMessage);
         ComputerTurnLoop();
-    } else {
-        state_.ComputerSide = Red;
-        state_.ComputerSideChoice = Red;
     }
+    Publish();
 }
 
-void GameController::SelectLevel(int level) {
+void GameController::ChooseLevel(int level) {
     state_.SearchLevel = static_cast<int16_t>(level);
-    view_.SetLevelChecked(level);
+    Publish();
 }
 
 // ---- The person's move ------------------------------------------------------------------------
@@ -233,39 +195,31 @@ void GameController::TakeUndoSnapshot() {
 
 // A chosen cell that nothing was pushed from shows empty again.
 void GameController::DropPlacement() {
-    if (!state_.PlacementPending || state_.MoveInProgress) return;
-    state_.PlacementPending = false;
-    if (state_.PreviewCell > kNoPreview) {
-        ShowCellImage(state_.PreviewCell, true);
-        DrawCell(state_.PreviewCell, Empty);
-    }
-    state_.PreviewCell = kNoPreview;
+    if (Choosing(state_.Phase)) state_.Phase = TurnPhase::ChoosingCell;
 }
 
-void GameController::btn_Board_Click(int cell) {
+void GameController::ChooseCell(int cell) {
     BoardState& b = state_.board;
-    if (busy_ || cell < 1 || cell > b.CellCount() || b.Board[cell] != Empty) return;
+    const TurnPhase phase = state_.Phase;
+    if (ComputerBusy() || phase == TurnPhase::Pushed) return;
+    if (cell < 1 || cell > b.CellCount() || b.Board[cell] != Empty) return;
     if (!HasOccupiedNeighbour(b, cell)) return;
-    if (state_.MoveInProgress) return;
     TakeUndoSnapshot();
     const OfferedDirections offered = DirectionsOffered(b, cell);
-    for (int d : {kUp, kLeft, kRight, kDown}) ShowArrow(d, offered.Has(d));
-    if (state_.PreviewCell > kNoPreview) {
-        ShowCellImage(state_.PreviewCell, true);
-        DrawCell(state_.PreviewCell, Empty);
-    }
-    state_.PlacementPending = true;
-    state_.PreviewCell = static_cast<int16_t>(cell);
+    for (int d : kArrows) picture_.arrows[d] = offered.Has(d);
+    state_.Phase = TurnPhase::CellChosen;
     b.SelectedCell = static_cast<int16_t>(cell);
-    DrawCell(cell, b.SideToMove);
-    state_.history.HistoryPlaced[b.MoveNumber] = static_cast<int16_t>(cell);
+    picture_.handLit = true;
     keysPickPush_ = true;
-    SetFocusCell(cell);
+    picture_.focusCell = cell;
+    Publish();
 }
 
-void GameController::board_KeyDown(BoardKey key, bool repeated) {
-    if (busy_) return;  // as clicks are
-    const bool pickingPush = state_.PlacementPending && (keysPickPush_ || state_.PushDone == 1);
+void GameController::PressKey(BoardKey key, bool repeated) {
+    if (ComputerBusy()) return;  // as clicks are
+    const TurnPhase phase = state_.Phase;
+    const bool pickingPush = (Choosing(phase) && keysPickPush_) || phase == TurnPhase::Pushed;
+    const int focus = picture_.focusCell;
     int direction = 0;
     switch (key) {
         case BoardKey::Up:
@@ -283,122 +237,108 @@ void GameController::board_KeyDown(BoardKey key, bool repeated) {
         case BoardKey::Choose:
             if (repeated) return;
             if (pickingPush)
-                img_dir_Click(0);
-            else if (state_.PlacementPending && focusCell_ == state_.PreviewCell)
+                ChoosePush(0);
+            else if (Choosing(phase) && focus == state_.board.SelectedCell)
                 keysPickPush_ = true;  // back to the cell in hand
-            else if (buttonShown_[focusCell_])
-                btn_Board_Click(focusCell_);
+            else if (picture_.Offers(focus))
+                ChooseCell(focus);
             return;
         case BoardKey::TakeBack:
             if (repeated) return;
-            if (state_.PushDone == 1) {
-                if (undoEnabled_) Undo();
+            if (phase == TurnPhase::Pushed) {
+                if (!state_.GameOver) TakeBack();
             } else if (pickingPush) {
                 keysPickPush_ = false;  // the arrow keys move the focus cell again
             }
             return;
     }
-    if (!pickingPush)
+    if (!pickingPush) {
         MoveFocus(direction);
-    else if (!repeated && arrowShown_[direction])
-        img_dir_Click(direction);
+        Publish();
+    } else if (!repeated && picture_.arrows[direction]) {
+        ChoosePush(direction);
+    }
 }
 
-void GameController::img_dir_Click(int index) {
-    if (busy_) return;
-    if (!state_.PlacementPending) {
-        view_.Beep();
-        state_.PushDone = 0;
+void GameController::ChoosePush(int direction) {
+    if (ComputerBusy()) return;
+    const TurnPhase phase = state_.Phase;
+    if (phase == TurnPhase::ChoosingCell) {
+        if (view_) view_->Beep();
         ComputerTurnLoop();
+        Publish();
         return;
     }
-    if (state_.PushDone == 1) {
-        EndHumanTurn();
+    if (phase == TurnPhase::Pushed) {
+        CompleteMove(false);
+        Publish();
         return;
     }
-    MoveHistory& h = state_.history;
-    if (index == 0) {
-        state_.MoveInProgress = false;
-        // Only a push of this turn saved what to show; older values belong to another
-        // position and would offer a record move that no longer fits the board.
-        if (buttonsSavedThisTurn_) {
-            ShowBackward(h.SavedBackwardVisible);
-            ShowForward(h.SavedForwardVisible);
-        }
-        return;
-    }
-    if (!DirectionsOffered(state_.board, state_.board.SelectedCell).Has(index)) return;
-    h.SavedBackwardVisible = backwardShown_;
-    h.SavedForwardVisible = forwardShown_;
-    buttonsSavedThisTurn_ = true;
-    ShowBackward(false);
-    ShowForward(false);
-    if (!TryHumanPush(index)) {
-        ShowBackward(h.SavedBackwardVisible);
-        ShowForward(h.SavedForwardVisible);
-    }
+    // The centre mark confirms nothing before a push.
+    if (direction == 0) return;
+    if (!DirectionsOffered(state_.board, state_.board.SelectedCell).Has(direction)) return;
+    TryPersonsPush(direction);
+    Publish();
 }
 
-bool GameController::TryHumanPush(int direction) {
-    BoardState& b = state_.board;
-    const int placement = b.SelectedCell;
-    state_.MoveInProgress = true;
-    b.Board[placement] = b.SideToMove;
-    DrawingObserver draw([this](int cell, int value) { DrawCell(cell, value); });
-    const bool pushed = RunPush(b, direction, RingRule::Check, Placed::MovesOn, &draw);
-    assert(BoardIsSound(b));
-    // The flash may have left the emptied placement cell's image hidden; an orbel pushed
-    // there later must show.
-    ShowCellImage(placement, true);
-    if (!pushed) {
-        ShowMessage("You Cant't Push Out");
-        state_.MoveInProgress = false;
-        return false;
+void GameController::TryPersonsPush(int direction) {
+    if (!PlaceAndPush(direction, RingRule::Check)) {
+        state_.Phase = TurnPhase::PushRefused;
+        Say("You Cant't Push Out");
+        return;
     }
-    state_.PushDone = 1;
-    // The board no longer shows the last completed move; Undo brings its marks back.
-    view_.ShowLastMove(0, 0);
-    ShowWinningCells(false);
+    state_.Phase = TurnPhase::Pushed;
+    picture_.handLit = true;
+    NoteSlide(direction);
+}
+
+void GameController::Blink() {
+    if (state_.GameOver || !HandOnBoard(state_.Phase)) return;
+    picture_.handLit = !picture_.handLit;
+    Publish();
+}
+
+// ---- Every move: place, push, complete ----------------------------------------------------------
+
+// The orbel in hand on SelectedCell goes onto the board and pushes; the history keeps where
+// it was placed and where it stands.
+bool GameController::PlaceAndPush(int direction, RingRule rule) {
+    BoardState& b = state_.board;
+    const int placed = b.SelectedCell;
+    b.Board[placed] = b.SideToMove;
+    if (!RunPush(b, direction, rule, Placed::MovesOn)) return false;
+    state_.history.HistoryPlaced[b.MoveNumber] = static_cast<int16_t>(placed);
+    state_.history.HistoryMoved[b.MoveNumber] = b.SelectedCell;
     return true;
 }
 
-void GameController::EndHumanTurn() {
-    BoardState& b = state_.board;
-    state_.PlacementPending = false;
-    ShowCellImage(b.SelectedCell, true);
-    state_.MoveInProgress = false;
-    state_.history.HistoryMoved[b.MoveNumber] = b.SelectedCell;
-    forwardAtMoveStart_ = state_.history.SavedForwardVisible;
-    b.SideToMove = static_cast<int16_t>(-b.SideToMove);
-    ShowMessage(BlankMessage);
-    state_.PushDone = 0;
-    CompleteMove(false);
+void GameController::NoteSlide(int direction) {
+    const BoardState& b = state_.board;
+    PushSlide& slide = picture_.slide;
+    ++slide.serial;
+    slide.step = StepOf(b.BoardSize, direction);
+    slide.count = b.PushCount;
+    for (int k = 1; k <= b.PushCount; ++k) slide.to[k - 1] = b.PushLine[k].cell;
 }
 
-void GameController::tmr_Select_Timer() {
-    if (state_.GameOver || !state_.PlacementPending) return;
-    const int cell = state_.board.SelectedCell;
-    ShowCellImage(cell, !imageShown_[cell]);
-}
-
-// ---- Completed moves and the end of the game ----------------------------------------------------
-
-// Every completed move ends here, the turn already handed to the other side: the person's,
-// the computer's, the hint's and a move replayed from a record.
+// Every completed move ends here: the person's, the computer's, the hint's and a move
+// replayed from a record.
 void GameController::CompleteMove(bool fromRecord) {
     BoardState& b = state_.board;
     MoveHistory& h = state_.history;
+    b.SideToMove = static_cast<int16_t>(-b.SideToMove);
+    state_.Phase = TurnPhase::ChoosingCell;
+    Say(BlankMessage);
     if (fromRecord && b.MoveNumber == h.BranchMove)
         h.BranchMove = 0;  // back on the record where the game had left it
-    else if (!fromRecord && forwardAtMoveStart_)
+    else if (!fromRecord && h.ForwardOffered)
         h.BranchMove = b.MoveNumber;  // the game leaves the record here
-    MarkLastMove(h.HistoryPlaced[b.MoveNumber], h.HistoryMoved[b.MoveNumber]);
+    lastPlaced_ = h.HistoryPlaced[b.MoveNumber];
+    lastStands_ = h.HistoryMoved[b.MoveNumber];
     winning_.count = 0;
     ++b.MoveNumber;
-    buttonsSavedThisTurn_ = false;
-    ShowBackward(true);
-    ShowForward(fromRecord && b.MoveNumber <= h.RecordCount);
-    busy_ = false;
+    h.BackwardOffered = true;
+    h.ForwardOffered = fromRecord && b.MoveNumber <= h.RecordCount;
     CheckGameEnd();
     if (!fromRecord) ComputerTurnLoop();
 }
@@ -420,26 +360,25 @@ void GameController::CheckGameEnd() {
     else
         return;
     // A side left without a push has no line to show.
-    if (found.Any()) {
-        ListLineCells(b, winning_);
-        ShowWinningCells(true);
-    }
-    ShowMessage(message);
+    if (found.Any()) ListLineCells(b, winning_);
+    Say(message);
     state_.GameOver = true;
-    EnableUndo(false);
-    view_.SetHintEnabled(false);
 }
 
-// ---- Moves shown on the board -------------------------------------------------------------------
+// ---- The computer's move, the hint and Forward ------------------------------------------------
+
+void GameController::RunGuarded(unsigned epoch, const std::function<void()>& then) {
+    if (epoch != epoch_) return;
+    if (holds_ > 0) {
+        held_.push_back(then);
+        return;
+    }
+    then();
+    Publish();
+}
 
 std::function<void()> GameController::Guarded(std::function<void()> then) {
-    return [this, epoch = epoch_, then = std::move(then)] {
-        if (epoch != epoch_) return;
-        if (holds_ > 0)
-            held_.push_back(then);
-        else
-            then();
-    };
+    return [this, epoch = epoch_, then = std::move(then)] { RunGuarded(epoch, then); };
 }
 
 void GameController::HoldGame() {
@@ -453,175 +392,147 @@ void GameController::ReleaseGame() {
         const std::function<void()> next = std::move(held_.front());
         held_.erase(held_.begin());
         next();
+        Publish();
     }
 }
 
-void GameController::PerformMove(int direction, std::function<void()> then) {
-    BoardState& b = state_.board;
-    state_.history.HistoryPlaced[b.MoveNumber] = b.SelectedCell;
-    if (!state_.PlacementPending) {
-        view_.Beep();
-        state_.PreviewCell = kNoPreview;
-        if (then) then();
-        return;
-    }
-    state_.MoveInProgress = true;
-    b.Board[b.SelectedCell] = b.SideToMove;
-    DrawCell(b.SelectedCell, b.SideToMove);
-    auto push = [this, direction, then = std::move(then)] {
-        FinishPush(direction);
-        if (then) then();
-    };
-    // The placed orbel is seen for a moment before it pushes.
-    if (state_.StepDelay > 0)
-        scheduler_.After(state_.StepDelay, Guarded(std::move(push)));
-    else
-        push();
+bool GameController::ComputerBusy() const {
+    return state_.Phase == TurnPhase::Thinking || state_.Phase == TurnPhase::ShowingMove;
 }
-
-void GameController::FinishPush(int direction) {
-    BoardState& b = state_.board;
-    const int placement = b.SelectedCell;
-    DrawingObserver draw([this](int cell, int value) { DrawCell(cell, value); });
-    RunPush(b, direction, RingRule::Ignore, Placed::MovesOn, &draw);
-    assert(BoardIsSound(b));
-    if (winningShown_) ShowWinningCells(false);
-    ShowCellImage(placement, true);
-    state_.PlacementPending = false;
-    state_.MoveInProgress = false;
-    state_.history.HistoryMoved[b.MoveNumber] = b.SelectedCell;
-    b.SideToMove = static_cast<int16_t>(-b.SideToMove);
-    ShowMessage(BlankMessage);
-    state_.PreviewCell = kNoPreview;
-}
-
-// ---- The computer's move and the hint ------------------------------------------------------
 
 void GameController::ComputerTurnLoop() {
-    if (busy_) return;
+    if (ComputerBusy()) return;
     const BoardState& b = state_.board;
     if (b.SideToMove == state_.ComputerSide && state_.SearchLevel != 0 && !state_.GameOver &&
         HasLegalMove(b))
         StartThinking(state_.SearchLevel);
 }
 
-void GameController::btn_Hint_Click() {
-    if (busy_ || state_.MoveInProgress || state_.GameOver) return;
+void GameController::AskHint() {
+    if (ComputerBusy() || state_.Phase == TurnPhase::Pushed || state_.GameOver) return;
     // The hint's move replaces a tentative placement; leave no orbel drawn there.
     DropPlacement();
-    if (!HasLegalMove(state_.board)) return;
-    StartThinking(state_.SearchLevel == 0 ? kHintLevelForTwoPlayers : state_.SearchLevel);
+    if (HasLegalMove(state_.board))
+        StartThinking(state_.SearchLevel == 0 ? kHintLevelForTwoPlayers : state_.SearchLevel);
+    Publish();
 }
 
+// The answer comes back on the computer's thread and is posted to the game's.
 void GameController::StartThinking(int level) {
-    busy_ = true;
-    forwardAtMoveStart_ = forwardShown_;
-    ShowMessage(ThinkingMessage);
-    view_.SetBusyPointer(true);
-    auto play = Guarded([this] { PlayChosenMove(chosen_); });
-    scheduler_.After(kPauseBeforeSearch, Guarded([this, level, play] {
-                         computer_.Start(state_.board, level, [this, play](const BestMoves& best) {
-                             chosen_ = best;
-                             play();
+    state_.Phase = TurnPhase::Thinking;
+    Say(ThinkingMessage);
+    scheduler_.After(kPauseBeforeSearch, Guarded([this, level] {
+                         const unsigned epoch = epoch_;
+                         computer_.Start(state_.board, level, [this, epoch](const BestMoves& best) {
+                             scheduler_.Post([this, epoch, best] {
+                                 RunGuarded(epoch, [this, best] { PlayChosenMove(best); });
+                             });
                          });
                      }));
 }
 
 void GameController::PlayChosenMove(const BestMoves& best) {
-    view_.SetBusyPointer(false);
-    BoardState& b = state_.board;
+    const BoardState& b = state_.board;
     int code = PickBestMove(best, state_.random);
     if (code == 0) {
         // A search that finds nothing where a push exists is a fault; the game still moves.
         assert(!HasLegalMove(b));
         code = FirstLegalMove(b);
         if (code == 0) {
-            busy_ = false;
-            ShowMessage(BlankMessage);
+            state_.Phase = TurnPhase::ChoosingCell;
+            Say(BlankMessage);
             CheckGameEnd();
             return;
         }
     }
-    state_.PlacementPending = true;
-    b.SelectedCell = static_cast<int16_t>(PlacementOf(code));
-    PerformMove(DirectionOf(code), [this] { CompleteMove(false); });
+    ShowMove(PlacementOf(code), DirectionOf(code), false);
+}
+
+// The orbel is seen in hand for a moment before it pushes.
+void GameController::ShowMove(int placed, int direction, bool fromRecord) {
+    state_.Phase = TurnPhase::ShowingMove;
+    state_.board.SelectedCell = static_cast<int16_t>(placed);
+    picture_.handLit = true;
+    auto push = [this, direction, fromRecord] { FinishShownMove(direction, fromRecord); };
+    if (state_.StepDelay > 0)
+        scheduler_.After(state_.StepDelay, Guarded(std::move(push)));
+    else
+        push();
+}
+
+void GameController::FinishShownMove(int direction, bool fromRecord) {
+    PlaceAndPush(direction, RingRule::Ignore);
+    NoteSlide(direction);
+    // After a replayed move the computer's moves show without a pause until Backward or
+    // a new game.
+    if (fromRecord) state_.StepDelay = 0;
+    CompleteMove(fromRecord);
 }
 
 void GameController::StopComputer() {
     computer_.Cancel();
     ++epoch_;
     held_.clear();
-    if (busy_) view_.SetBusyPointer(false);
-    busy_ = false;
+    if (ComputerBusy()) state_.Phase = TurnPhase::ChoosingCell;
 }
 
 // ---- Take-back and stepping through the history ------------------------------------------------
 
-void GameController::Undo() {
-    if (busy_ || !(state_.PlacementPending && state_.MoveInProgress)) return;
+void GameController::TakeBack() {
+    if (ComputerBusy() || state_.Phase != TurnPhase::Pushed) return;
     BoardState& b = state_.board;
     MoveHistory& h = state_.history;
     for (int c = 1; c <= b.CellCount(); ++c) std::swap(b.Board[c], h.UndoBoard[c]);
     assert(BoardIsSound(b));
-    RedrawBoard();
-    ShowMessage(BlankMessage);
-    view_.SetCellButtonsDefaultPointer();
-    state_.PlacementPending = false;
-    ShowCellImage(b.SelectedCell, true);
-    state_.MoveInProgress = false;
-    state_.PushDone = 0;
-    ShowBackward(h.SavedBackwardVisible);
-    ShowForward(h.SavedForwardVisible);
-    view_.ShowLastMove(lastPlaced_, lastStands_);
-    if (state_.GameOver) ShowWinningCells(true);
+    state_.Phase = TurnPhase::ChoosingCell;
+    Say(BlankMessage);
+    picture_.plainPointer = true;
+    Publish();
 }
 
-void GameController::Backward() {
+void GameController::StepBackward() {
     BoardState& b = state_.board;
     MoveHistory& h = state_.history;
-    if (busy_ || !backwardShown_ || b.MoveNumber < 2) return;
-    DropPlacement();
+    if (ComputerBusy() || PushWaiting() || !h.BackwardOffered || b.MoveNumber < 2) return;
     const int target = b.MoveNumber - 2;
-    NewGame();
-    state_.StepDelay = 0;
-    b.MoveNumber = 1;
+    StartNewGame();
     while (b.MoveNumber <= target) {
         const int placed = h.HistoryPlaced[b.MoveNumber];
-        const int moved = h.HistoryMoved[b.MoveNumber];
-        state_.PlacementPending = true;
         b.SelectedCell = static_cast<int16_t>(placed);
-        PerformMove(DirectionFromCells(b.BoardSize, placed, moved), {});
+        PlaceAndPush(DirectionFromCells(b.BoardSize, placed, h.HistoryMoved[b.MoveNumber]),
+                     RingRule::Ignore);
+        b.SideToMove = static_cast<int16_t>(-b.SideToMove);
         ++b.MoveNumber;
     }
-    if (target >= 1) MarkLastMove(h.HistoryPlaced[target], h.HistoryMoved[target]);
-    if (target == 0) ShowBackward(false);
-    if (target == h.BranchMove - 1) ShowForward(true);
-    if (target == h.RecordCount - 1 && h.BranchMove == 0) ShowForward(true);
-    state_.StepDelay = kStepDelay;
+    if (target >= 1) {
+        Say(BlankMessage);
+        lastPlaced_ = h.HistoryPlaced[target];
+        lastStands_ = h.HistoryMoved[target];
+    }
+    if (target == 0) h.BackwardOffered = false;
+    if (target == h.BranchMove - 1) h.ForwardOffered = true;
+    if (target == h.RecordCount - 1 && h.BranchMove == 0) h.ForwardOffered = true;
+    Publish();
 }
 
-void GameController::Forward() {
+void GameController::StepForward() {
     BoardState& b = state_.board;
     MoveHistory& h = state_.history;
-    if (busy_ || !forwardShown_ || b.MoveNumber > h.RecordCount) return;
+    if (ComputerBusy() || PushWaiting() || !h.ForwardOffered || b.MoveNumber > h.RecordCount)
+        return;
     const int placed = h.RecordPlaced[b.MoveNumber];
     const int moved = h.RecordMoved[b.MoveNumber];
     // The record's move must fit the board shown; one that does not is never played.
     BoardState trial = b;
     if (PlayRecordedMove(trial, placed, moved) != RecordError::None) {
-        ShowForward(false);
+        h.ForwardOffered = false;
+        Publish();
         return;
     }
     DropPlacement();
-    state_.PlacementPending = true;
-    b.SelectedCell = static_cast<int16_t>(placed);
     state_.StepDelay = kStepDelay;
-    busy_ = true;
-    PerformMove(DirectionFromCells(b.BoardSize, placed, moved), [this] {
-        // Later moves are shown without a pause until Backward or a new game.
-        state_.StepDelay = 0;
-        CompleteMove(true);
-    });
+    ShowMove(placed, DirectionFromCells(b.BoardSize, placed, moved), true);
+    Publish();
 }
 
 }  // namespace orbel

@@ -10,8 +10,17 @@ namespace orbel {
 
 // Inner field of 15 x 15 less Red's opening orbel: no game can have more moves.
 constexpr int kHistoryCapacity = 289;
-constexpr int16_t kNoPreview = -100;
 constexpr float kStepDelay = 0.1f;
+
+// Where the turn stands. The orbel in hand stands on the board's SelectedCell.
+enum class TurnPhase : int8_t {
+    ChoosingCell,  // the side to move may choose a cell
+    CellChosen,    // an orbel in hand on the chosen cell; the arrows offer its pushes
+    PushRefused,   // that push would have reached the ring: the cell is empty, the arrows wait
+    Pushed,        // the person's push, until it is confirmed or taken back
+    Thinking,      // the computer searches, for its own move or a hint
+    ShowingMove,   // the computer's, a hint's or a record's orbel is seen before it pushes
+};
 
 struct MoveHistory {
     int16_t HistoryPlaced[kHistoryCapacity + 1] = {};
@@ -20,8 +29,9 @@ struct MoveHistory {
     int16_t RecordMoved[kHistoryCapacity + 1] = {};
     int16_t RecordCount = 0;
     int16_t BranchMove = 0;
-    bool SavedBackwardVisible = false;
-    bool SavedForwardVisible = false;
+    // Stepping back and forth through the game is offered.
+    bool BackwardOffered = false;
+    bool ForwardOffered = false;
     int16_t UndoBoard[kBoardEntries] = {};
 };
 
@@ -29,16 +39,12 @@ struct GameState {
     BoardState board;
     MoveHistory history;
 
-    bool PlacementPending = false;
-    int16_t PreviewCell = kNoPreview;
-    int16_t PushDone = 0;
-    bool MoveInProgress = false;
+    TurnPhase Phase = TurnPhase::ChoosingCell;
     bool GameOver = false;
     int16_t ComputerSide = Red;
     int16_t ComputerSideChoice = Red;
     int16_t SearchLevel = 1;
     float StepDelay = kStepDelay;
-    bool DrawEnabled = false;
 
     RandomSource random;
 };

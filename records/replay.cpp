@@ -1,5 +1,7 @@
 #include "records/replay.h"
 
+#include <cassert>
+
 #include "engine/board.h"
 #include "engine/move_rules.h"
 
@@ -40,6 +42,7 @@ RecordError PlayRecordedMove(BoardState& b, int placed, int moved) {
     if (!RunPush(b, direction, RingRule::Check, Placed::MovesOn)) return RecordError::PushOntoRing;
     b.SideToMove = static_cast<int16_t>(-b.SideToMove);
     ++b.MoveNumber;
+    assert(BoardIsSound(b));
     return RecordError::None;
 }
 

@@ -156,17 +156,17 @@ TEST(push, trial_push_keeps_the_placement_cell_but_walks_the_run_from_the_new_ce
     EXPECT_EQ(b.PushLine[1].cell, 13);
 }
 
-TEST(push, reports_every_changed_cell_far_end_first) {
-    struct Recorder : PushObserver {
-        std::vector<std::pair<int, int>> seen;
-        void CellChanged(int cell, int value) override { seen.emplace_back(cell, value); }
-    } recorder;
+TEST(push, lists_the_moved_orbels_at_their_new_cells_placed_one_first) {
     BoardState b = Position(5);
     b.SelectedCell = 8;
     b.Board[8] = Blue;
-    ASSERT_TRUE(RunPush(b, kDown, RingRule::Check, Placed::MovesOn, &recorder));
-    const std::vector<std::pair<int, int>> expected{{8, 0}, {18, Red}, {13, Blue}};
-    EXPECT_EQ(recorder.seen, expected);
+    ASSERT_TRUE(RunPush(b, kDown, RingRule::Check, Placed::MovesOn));
+    ASSERT_EQ(b.PushCount, 2);
+    EXPECT_EQ(b.PushLine[1].cell, 13);
+    EXPECT_EQ(b.PushLine[1].value, Blue);
+    EXPECT_EQ(b.PushLine[2].cell, 18);
+    EXPECT_EQ(b.PushLine[2].value, Red);
+    EXPECT_EQ(b.Board[8], Empty);
 }
 
 // Lines: a 9 x 9 board, inner field rows and columns 2..8.

@@ -281,13 +281,12 @@ constexpr LevelItem kLevelItems[kDeepestLevel + 1] = {
 
 }  // namespace
 
-MainWindow::MainWindow(GameState& state, RootSearch search, QWidget* parent)
+MainWindow::MainWindow(Game& game, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                               Qt::MSWindowsFixedSizeDialogHint),
-      state_(state),
-      computer_(std::move(search)),
-      controller_(state, *this, computer_, scheduler_) {
+      game_(game),
+      controller_(game.controller()) {
     setObjectName(QStringLiteral("frm_Orbel"));
     setWindowTitle(QStringLiteral("Orbel Five"));
     setWindowIcon(OrbelIcon());
@@ -312,12 +311,18 @@ MainWindow::MainWindow(GameState& state, RootSearch search, QWidget* parent)
     selectTimer_ = new QTimer(this);
     selectTimer_->setObjectName(QStringLiteral("tmr_Select"));
     selectTimer_->setInterval(300);
-    connect(selectTimer_, &QTimer::timeout, this, [this] { controller_.tmr_Select_Timer(); });
+    connect(selectTimer_, &QTimer::timeout, this, &MainWindow::tmr_Select_Timer);
     selectTimer_->start();
 }
 
 MainWindow::~MainWindow() {
-    controller_.StopComputer();
+    StopAndLetGo();
+}
+
+// The game waits without a window until the next one opens; a window already replaced by
+// another leaves the game to it.
+void MainWindow::StopAndLetGo() {
+    if (controller_.Detach(this)) game_.Stop();
     SetBusyPointer(false);
 }
 
@@ -337,12 +342,11 @@ void MainWindow::CreateBoard(QWidget* area) {
         button->setObjectName(Indexed("btn_Board", cell));
         button->setCursor(Qt::CrossCursor);
         button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QPushButton::clicked, this,
-                [this, cell] { controller_.btn_Board_Click(cell); });
+        connect(button, &QPushButton::clicked, this, [this, cell] { btn_Board_Click(cell); });
         cellButtons_[cell] = button;
     }
     marks_ = new BoardMarks(
-        area, [this](BoardKey key, bool repeated) { controller_.board_KeyDown(key, repeated); });
+        area, [this](BoardKey key, bool repeated) { controller_.PressKey(key, repeated); });
     marks_->setObjectName(QStringLiteral("shp_BoardMarks"));
     marks_->raise();
 }
@@ -351,15 +355,14 @@ void MainWindow::CreateSidePanel(QWidget* area) {
     // Pictures are drawn for the screen the window opens on, so they are sharp when scaled.
     const qreal ratio = devicePixelRatioF();
     for (const int index : {0, 2, 4, 6, 8}) {
-        auto* arrow = new PictureLabel(area, [this, index] { controller_.img_dir_Click(index); });
+        auto* arrow = new PictureLabel(area, [this, index] { img_dir_Click(index); });
         arrow->setObjectName(Indexed("img_dir", index));
         arrow->setPixmap(ArrowPicture(index, ratio));
         arrow->resize(kArrowPictureSide, kArrowPictureSide);
         arrows_[index] = arrow;
     }
     for (const int index : {0, 1}) {
-        auto* player =
-            new PictureLabel(area, [this, index] { controller_.img_Player_Click(index); });
+        auto* player = new PictureLabel(area, [this, index] { img_Player_Click(index); });
         player->setObjectName(Indexed("img_Player", index));
         player->setScaledContents(true);
         player->setPixmap(OrbelPicture(index == 0 ? Red : Blue, ratio));
@@ -389,10 +392,10 @@ void MainWindow::CreateSidePanel(QWidget* area) {
     // Nothing is possible before the first new game enables them.
     undo_->setEnabled(false);
     hint_->setEnabled(false);
-    connect(undo_, &QPushButton::clicked, this, [this] { controller_.btn_Undo_Click(); });
-    connect(hint_, &QPushButton::clicked, this, [this] { controller_.btn_Hint_Click(); });
-    connect(forward_, &QPushButton::clicked, this, [this] { controller_.btn_Forward_Click(); });
-    connect(backward_, &QPushButton::clicked, this, [this] { controller_.btn_Backward_Click(); });
+    connect(undo_, &QPushButton::clicked, this, &MainWindow::btn_Undo_Click);
+    connect(hint_, &QPushButton::clicked, this, &MainWindow::btn_Hint_Click);
+    connect(forward_, &QPushButton::clicked, this, &MainWindow::btn_Forward_Click);
+    connect(backward_, &QPushButton::clicked, this, &MainWindow::btn_Backward_Click);
 
     auto* title = new QLabel(area);
     title->setObjectName(QStringLiteral("img_Title"));
@@ -413,7 +416,7 @@ void MainWindow::CreateMenus() {
     };
     QAction* newGame = item(options, "mnu_NewGame", "&New Game");
     newGame->setShortcuts(KeysFor(QKeySequence::New, Qt::CTRL | Qt::Key_N));
-    connect(newGame, &QAction::triggered, this, [this] { controller_.mnu_NewGame_Click(); });
+    connect(newGame, &QAction::triggered, this, &MainWindow::mnu_NewGame_Click);
     QAction* load = item(options, "mnuFileItem_1", "&Load Game");
     load->setShortcuts(KeysFor(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
     connect(load, &QAction::triggered, this, &MainWindow::loadGameRequested);
@@ -436,8 +439,7 @@ void MainWindow::CreateMenus() {
         QAction* action = item(levels, kLevelItems[level].name, kLevelItems[level].caption);
         action->setCheckable(true);
         group->addAction(action);
-        connect(action, &QAction::triggered, this,
-                [this, level] { controller_.SelectLevel(level); });
+        connect(action, &QAction::triggered, this, [this, level] { mnu_Level_Click(level); });
         levelItems_[level] = action;
         if (level == 0) separator(levels, "mnu_TwoSep");
     }
@@ -477,9 +479,9 @@ void MainWindow::CreateShortcuts() {
     setTabOrder(backward_, forward_);
 }
 
-void MainWindow::Form_Load(const GameRecord* loaded) {
+void MainWindow::Form_Load(int level) {
     CentreOnScreen(*this);
-    const int n = state_.board.BoardSize;
+    const int n = game_.BoardSize();
     LayOutBoard(n);
     for (int cell = n * n + 1; cell < kBoardEntries; ++cell) {
         cellButtons_[cell]->hide();
@@ -487,10 +489,8 @@ void MainWindow::Form_Load(const GameRecord* loaded) {
         cellImages_[cell]->hide();
         cellImages_[cell]->setEnabled(false);
     }
-    if (loaded)
-        controller_.Form_Load(*loaded);
-    else
-        controller_.Form_Load();
+    controller_.Attach(this);
+    controller_.OpenGame(level);
     marks_->setFocus();
 }
 
@@ -527,71 +527,52 @@ void MainWindow::LayOutBoard(int n) {
     }
 }
 
-void MainWindow::DrawCell(int cell, int value) {
-    if (value != 0) {
-        cellImages_[cell]->setPixmap(players_[(value + 1) / 2]->pixmap());
-        cellButtons_[cell]->hide();
-    } else {
-        cellButtons_[cell]->show();
+void MainWindow::Show(const GamePicture& picture) {
+    ShowCells(picture);
+    ShowSidePanel(picture);
+    auto* marks = static_cast<BoardMarks*>(marks_);
+    marks->SetLastMove(picture.lastPlaced, picture.lastStands);
+    marks->SetWinning(picture.winning);
+    marks->SetFocusCell(picture.focusCell);
+}
+
+// An empty cell shows its button; an orbel its image, which the orbel in hand blinks.
+void MainWindow::ShowCells(const GamePicture& picture) {
+    const int n = picture.boardSize;
+    const bool pointerChanged = plainPointer_ != picture.plainPointer;
+    plainPointer_ = picture.plainPointer;
+    for (int cell = 1; cell <= n * n; ++cell) {
+        const bool hand = cell == picture.handCell;
+        const int16_t side = hand ? picture.handSide : picture.cells[cell];
+        const bool offered = picture.Offers(cell);
+        cellButtons_[cell]->setVisible(offered);
+        if (pointerChanged)
+            cellButtons_[cell]->setCursor(plainPointer_ ? Qt::ArrowCursor : Qt::CrossCursor);
+        if (side != Empty && side != imageSide_[cell]) {
+            cellImages_[cell]->setPixmap(players_[(side + 1) / 2]->pixmap());
+            imageSide_[cell] = side;
+        }
+        cellImages_[cell]->setVisible(side != Empty && (!hand || picture.handLit));
     }
 }
 
-void MainWindow::SetCellButtonVisible(int cell, bool visible) {
-    cellButtons_[cell]->setVisible(visible);
-}
-
-void MainWindow::SetCellImageVisible(int cell, bool visible) {
-    cellImages_[cell]->setVisible(visible);
-}
-
-bool MainWindow::CellImageVisible(int cell) const {
-    return !cellImages_[cell]->isHidden();
-}
-
-void MainWindow::SetCellButtonsDefaultPointer() {
-    const int cells = state_.board.CellCount();
-    for (int cell = 1; cell <= cells; ++cell) cellButtons_[cell]->setCursor(Qt::ArrowCursor);
-}
-
-// The centre image is never hidden.
-void MainWindow::SetArrowVisible(int direction, bool visible) {
-    if (direction > 0 && direction < static_cast<int>(arrows_.size()) && arrows_[direction])
-        arrows_[direction]->setVisible(visible);
-}
-
-void MainWindow::ShowMessage(std::string_view text, int sideToMove) {
-    message_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    rings_[0]->hide();
-    rings_[1]->hide();
-    rings_[(sideToMove + 1) / 2]->show();
+void MainWindow::ShowSidePanel(const GamePicture& picture) {
+    for (const int direction : {kDown, kLeft, kRight, kUp})
+        arrows_[direction]->setVisible(picture.arrows[direction]);
+    message_->setText(QString::fromStdString(picture.message));
+    rings_[0]->setVisible(picture.ringSide == Red);
+    rings_[1]->setVisible(picture.ringSide != Red);
+    undo_->setEnabled(picture.undoEnabled);
+    hint_->setEnabled(picture.hintEnabled);
+    backward_->setVisible(picture.backwardShown);
+    forward_->setVisible(picture.forwardShown);
+    if (picture.level >= 0 && picture.level <= kDeepestLevel)
+        levelItems_[picture.level]->setChecked(true);
+    SetBusyPointer(picture.busy);
 }
 
 void MainWindow::Beep() {
     QApplication::beep();
-}
-
-void MainWindow::SetBackwardVisible(bool visible) {
-    backward_->setVisible(visible);
-}
-
-void MainWindow::SetForwardVisible(bool visible) {
-    forward_->setVisible(visible);
-}
-
-bool MainWindow::BackwardVisible() const {
-    return !backward_->isHidden();
-}
-
-bool MainWindow::ForwardVisible() const {
-    return !forward_->isHidden();
-}
-
-void MainWindow::SetUndoEnabled(bool enabled) {
-    undo_->setEnabled(enabled);
-}
-
-void MainWindow::SetHintEnabled(bool enabled) {
-    hint_->setEnabled(enabled);
 }
 
 // The override cursor stacks, so it is set and restored at most once each.
@@ -604,44 +585,60 @@ void MainWindow::SetBusyPointer(bool busy) {
         QApplication::restoreOverrideCursor();
 }
 
-void MainWindow::SetLevelChecked(int level) {
-    if (level >= 0 && level <= kDeepestLevel) levelItems_[level]->setChecked(true);
+void MainWindow::btn_Board_Click(int cell) {
+    controller_.ChooseCell(cell);
 }
 
-void MainWindow::ShowLastMove(int placedCell, int standsCell) {
-    static_cast<BoardMarks*>(marks_)->SetLastMove(placedCell, standsCell);
+void MainWindow::img_dir_Click(int index) {
+    controller_.ChoosePush(index);
 }
 
-void MainWindow::ShowWinningCells(const CellList& cells) {
-    static_cast<BoardMarks*>(marks_)->SetWinning(cells);
+// The Red picture is 0, the Blue one 1.
+void MainWindow::img_Player_Click(int index) {
+    controller_.ChooseColour(index == 0 ? Red : Blue);
 }
 
-void MainWindow::ShowFocusCell(int cell) {
-    static_cast<BoardMarks*>(marks_)->SetFocusCell(cell);
+void MainWindow::tmr_Select_Timer() {
+    controller_.Blink();
+}
+
+void MainWindow::mnu_NewGame_Click() {
+    controller_.NewGame();
+}
+
+void MainWindow::btn_Undo_Click() {
+    controller_.TakeBack();
+}
+
+void MainWindow::btn_Hint_Click() {
+    controller_.AskHint();
+}
+
+void MainWindow::btn_Backward_Click() {
+    controller_.StepBackward();
+}
+
+void MainWindow::btn_Forward_Click() {
+    controller_.StepForward();
+}
+
+void MainWindow::mnu_Level_Click(int level) {
+    controller_.ChooseLevel(level);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    controller_.StopComputer();
-    SetBusyPointer(false);
+    StopAndLetGo();
     QMainWindow::closeEvent(event);
 }
 
 void MainWindow::mnu_GameSize_Click() {
-    controller_.StopComputer();
+    game_.Stop();
     emit changeGameSizeRequested();
 }
 
 void MainWindow::mnu_Exit_Click() {
-    controller_.StopComputer();
+    game_.Stop();
     close();
-}
-
-ModalHold::ModalHold(MainWindow* window) : window_(window) {
-    if (window_) window_->controller().HoldGame();
-}
-
-ModalHold::~ModalHold() {
-    if (window_) window_->controller().ReleaseGame();
 }
 
 }  // namespace orbel

@@ -1,14 +1,13 @@
-// The game's main window: the board, the side panel and the menus. Every click goes to the
-// game controller, which answers through the GameView operations.
+// The game's main window: the board, the side panel and the menus. Every click and key goes
+// to the game's controller, which answers with a picture of the game.
 #pragma once
 
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
 
-#include "game/controller.h"
+#include "game/game.h"
 #include "game/view.h"
-#include "window/qt_computer_player.h"
 
 class QAction;
 class QActionGroup;
@@ -22,35 +21,19 @@ class MainWindow final : public QMainWindow, public GameView {
     Q_OBJECT
 
   public:
-    // `state` outlives the window; `search` is the computer's look-ahead.
-    explicit MainWindow(GameState& state, RootSearch search = {}, QWidget* parent = nullptr);
+    // `game` outlives the window.
+    explicit MainWindow(Game& game, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Lays the board out for the state's BoardSize and starts a game at Easy, or on a record
-    // just read when `loaded` is given. Run once, before the window is shown.
-    void Form_Load(const GameRecord* loaded = nullptr);
+    // Lays the board out for the game's BoardSize and opens the game on it at `level`: a new
+    // game, with Forward offered when a read record waits. Run once, before the window is
+    // shown.
+    void Form_Load(int level = 1);
 
-    GameController& controller() { return controller_; }
+    Game& game() { return game_; }
 
-    void DrawCell(int cell, int value) override;
-    void SetCellButtonVisible(int cell, bool visible) override;
-    void SetCellImageVisible(int cell, bool visible) override;
-    bool CellImageVisible(int cell) const;
-    void SetCellButtonsDefaultPointer() override;
-    void SetArrowVisible(int direction, bool visible) override;
-    void ShowMessage(std::string_view text, int sideToMove) override;
+    void Show(const GamePicture& picture) override;
     void Beep() override;
-    void SetBackwardVisible(bool visible) override;
-    void SetForwardVisible(bool visible) override;
-    bool BackwardVisible() const;
-    bool ForwardVisible() const;
-    void SetUndoEnabled(bool enabled) override;
-    void SetHintEnabled(bool enabled) override;
-    void SetBusyPointer(bool busy) override;
-    void SetLevelChecked(int level) override;
-    void ShowLastMove(int placedCell, int standsCell) override;
-    void ShowWinningCells(const CellList& cells) override;
-    void ShowFocusCell(int cell) override;
 
   signals:
     // The computer has already been stopped when these two are sent.
@@ -69,16 +52,32 @@ class MainWindow final : public QMainWindow, public GameView {
     void CreateMenus();
     void CreateShortcuts();
     void LayOutBoard(int n);
+    void ShowCells(const GamePicture& picture);
+    void ShowSidePanel(const GamePicture& picture);
+    void SetBusyPointer(bool busy);
+    void StopAndLetGo();
+
+    // Events, named as the game names them.
+    void btn_Board_Click(int cell);
+    void img_dir_Click(int index);
+    void img_Player_Click(int index);
+    void tmr_Select_Timer();
+    void mnu_NewGame_Click();
+    void btn_Undo_Click();
+    void btn_Hint_Click();
+    void btn_Backward_Click();
+    void btn_Forward_Click();
+    void mnu_Level_Click(int level);
     void mnu_GameSize_Click();
     void mnu_Exit_Click();
 
-    GameState& state_;
-    QtComputerPlayer computer_;
-    QtScheduler scheduler_;
-    GameController controller_;
+    Game& game_;
+    GameController& controller_;
 
     std::array<QPushButton*, kBoardEntries> cellButtons_ = {};
     std::array<QLabel*, kBoardEntries> cellImages_ = {};
+    // The orbel each image was last given, so a picture redraws only what changed.
+    std::array<int16_t, kBoardEntries> imageSide_ = {};
     QWidget* boardBorder_ = nullptr;
     QWidget* marks_ = nullptr;            // the board's marks; takes the keyboard for the board
     std::array<QLabel*, 9> arrows_ = {};  // 0 the centre, 2, 4, 6, 8 the arrows
@@ -92,19 +91,19 @@ class MainWindow final : public QMainWindow, public GameView {
     QTimer* selectTimer_ = nullptr;
     std::array<QAction*, kDeepestLevel + 1> levelItems_ = {};
     bool busyPointer_ = false;
+    bool plainPointer_ = false;
 };
 
-// Holds the window's game while it lives: a modal window of the program is open. A window
-// closed meanwhile is simply let go.
+// Holds the game while it lives: a modal window of the program is open.
 class ModalHold {
   public:
-    explicit ModalHold(MainWindow* window);
-    ~ModalHold();
+    explicit ModalHold(Game& game) : game_(game) { game_.Hold(); }
+    ~ModalHold() { game_.Release(); }
     ModalHold(const ModalHold&) = delete;
     ModalHold& operator=(const ModalHold&) = delete;
 
   private:
-    QPointer<MainWindow> window_;
+    Game& game_;
 };
 
 }  // namespace orbel
