@@ -24,6 +24,7 @@ struct CellList {
     int16_t cell[kBoardEntries - 1] = {};
     int count = 0;
     bool Contains(int c) const;
+    bool operator==(const CellList&) const = default;
 };
 
 // The cells of every line ScanLines finds, each line as the whole run of its colour along

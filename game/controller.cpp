@@ -45,8 +45,9 @@ bool Choosing(TurnPhase phase) {
 
 }  // namespace
 
-GameController::GameController(GameState& state, Computer& computer, Scheduler& scheduler)
-    : state_(state), computer_(computer), scheduler_(scheduler) {}
+GameController::GameController(GameState& state, Computer& computer, Scheduler& scheduler,
+                               std::function<uint32_t()> seeds)
+    : state_(state), computer_(computer), scheduler_(scheduler), seeds_(std::move(seeds)) {}
 
 void GameController::Attach(GameView* view) {
     view_ = view;
@@ -140,7 +141,10 @@ void GameController::SetUpPosition(const BoardState& position) {
 // Everything of a game but the level, the history and stepping through it.
 void GameController::StartNewGame() {
     BoardState& b = state_.board;
-    state_.random.SeedFromClock();
+    if (seeds_)
+        state_.random.Seed(seeds_());
+    else
+        state_.random.SeedFromClock();
     ClearBoard(b);
     BuildNeighbourTable(b);
     state_.ComputerSide = state_.ComputerSideChoice;

@@ -24,7 +24,9 @@ enum class BoardKey { Up, Down, Left, Right, Choose, TakeBack };
 
 class GameController {
   public:
-    GameController(GameState& state, Computer& computer, Scheduler& scheduler);
+    // Every new game seeds the coin flips from `seeds`, or from the clock when it is empty.
+    GameController(GameState& state, Computer& computer, Scheduler& scheduler,
+                   std::function<uint32_t()> seeds = {});
 
     // The window that shows the game from now on.
     void Attach(GameView* view);
@@ -98,6 +100,7 @@ class GameController {
     GameState& state_;
     Computer& computer_;
     Scheduler& scheduler_;
+    std::function<uint32_t()> seeds_;
     GameView* view_ = nullptr;
 
     GamePicture picture_;

@@ -8,10 +8,11 @@ namespace orbel {
 
 static_assert(kRecordCapacity == kHistoryCapacity, "a record holds exactly one history");
 
-Game::Game(Scheduler& scheduler, std::unique_ptr<Computer> computer)
+Game::Game(Scheduler& scheduler, std::unique_ptr<Computer> computer,
+           std::function<uint32_t()> seeds)
     : state_(std::make_unique<GameState>()),
       computer_(std::move(computer)),
-      controller_(*state_, *computer_, scheduler) {}
+      controller_(*state_, *computer_, scheduler, std::move(seeds)) {}
 
 // The computer's last answer is given before the controller goes; the scheduler drops it.
 Game::~Game() {

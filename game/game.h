@@ -2,6 +2,8 @@
 // moves it. Windows come and go; they show it and pass it their events.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "computer/computer_player.h"
@@ -14,8 +16,10 @@ namespace orbel {
 
 class Game {
   public:
-    // `scheduler` must outlive the game and drop what it still holds with it.
-    Game(Scheduler& scheduler, std::unique_ptr<Computer> computer);
+    // `scheduler` must outlive the game and drop what it still holds with it. `seeds`, when
+    // given, seeds each new game's coin flips instead of the clock, so a run can repeat.
+    Game(Scheduler& scheduler, std::unique_ptr<Computer> computer,
+         std::function<uint32_t()> seeds = {});
     ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;

@@ -18,6 +18,7 @@ struct PushSlide {
     int step = 0;  // cell step of the push: +n down, -1 left, +1 right, -n up
     int count = 0;
     int16_t to[kLargestSize] = {};  // the moved orbels' new cells, the placed one first
+    bool operator==(const PushSlide&) const = default;
 };
 
 struct GamePicture {
@@ -62,6 +63,8 @@ struct GamePicture {
         if (cell == handCell) return handLit ? handSide : Empty;
         return cells[cell];
     }
+    bool operator==(const GamePicture&) const = default;
+
     // The cell shows its button and takes clicks.
     bool Offers(int cell) const {
         const int n = boardSize;

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "engine/move_rules.h"
 #include "records/replay.h"
@@ -61,6 +65,75 @@ TEST(computer_player, nothing_when_cancelled_or_without_a_push) {
     EXPECT_EQ(game.Choose(stuck, 3, kGoOn).count, 0);
     // A cancelled search spoils nothing for the next one.
     EXPECT_GT(game.Choose(Position(9), 2, kGoOn).count, 0);
+}
+
+// Answers handed over from the computer's thread.
+struct Answers {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<BestMoves> given;
+    std::vector<std::thread::id> threads;
+
+    Computer::Answer Taker() {
+        return [this](const BestMoves& best) {
+            std::lock_guard lock(mutex);
+            given.push_back(best);
+            threads.push_back(std::this_thread::get_id());
+            arrived.notify_all();
+        };
+    }
+    bool WaitFor(size_t count) {
+        std::unique_lock lock(mutex);
+        return arrived.wait_for(lock, std::chrono::seconds(30),
+                                [&] { return given.size() >= count; });
+    }
+};
+
+// A search that runs until it is stopped.
+std::atomic<bool> searching{false};
+bool SearchUntilStopped(BoardState&, SearchTables&, SearchRun& run) {
+    searching = true;
+    while (!run.Stopped()) std::this_thread::yield();
+    searching = false;
+    return false;
+}
+
+TEST(computer_player, starts_at_once_and_answers_once_on_its_own_thread) {
+    ComputerPlayer player(SearchRootValues);
+    Answers answers;
+    player.Start(EveryPushLoses(), 3, answers.Taker());
+    ASSERT_TRUE(answers.WaitFor(1));
+    player.Cancel();  // after the answer: nothing more comes
+    std::lock_guard lock(answers.mutex);
+    ASSERT_EQ(answers.given.size(), 1u);
+    EXPECT_EQ(answers.given[0].count, 2);
+    EXPECT_NE(answers.threads[0], std::this_thread::get_id());
+}
+
+TEST(computer_player, cancel_stops_a_running_search_and_waits_for_its_empty_answer) {
+    Answers answers;
+    {
+        ComputerPlayer player(SearchUntilStopped);
+        player.Start(Position(9), 11, answers.Taker());
+        while (!searching) std::this_thread::yield();
+        player.Cancel();
+        std::lock_guard lock(answers.mutex);
+        ASSERT_EQ(answers.given.size(), 1u);
+        EXPECT_EQ(answers.given[0].count, 0);
+    }
+    {
+        // A player going away mid-search stops it too.
+        ComputerPlayer player(SearchUntilStopped);
+        player.Start(Position(9), 11, answers.Taker());
+        while (!searching) std::this_thread::yield();
+    }
+    EXPECT_FALSE(searching);
+    // A later search on a new player is unaffected.
+    ComputerPlayer player;
+    player.Start(Position(9), 2, answers.Taker());
+    ASSERT_TRUE(answers.WaitFor(3));
+    std::lock_guard lock(answers.mutex);
+    EXPECT_GT(answers.given[2].count, 0);
 }
 
 TEST(computer_player, coin_flips_favour_later_moves_of_the_best_set_as_the_row_walk_does) {

@@ -1,6 +1,7 @@
 // Whole games of random events through the controller, with what must always hold checked
-// after every one of them: the board is sound, the history replays to it, the window shows
-// it, a save reads back to it, and the computer never leaves its turn hanging.
+// after every one of them: the board is sound, the history replays to it, the picture the
+// window was given shows it, a save reads back to it, and the computer never leaves its turn
+// hanging.
 //
 // ORBEL_RANDOM_SEQUENCES sets the number of sequences for a longer run.
 #include <gtest/gtest.h>
@@ -16,9 +17,7 @@
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
-#include "fake_game_view.h"
-#include "game/controller.h"
-#include "game/game_records.h"
+#include "game_table.h"
 #include "random_games.h"
 #include "records/record_file.h"
 #include "records/replay.h"
@@ -27,8 +26,6 @@ namespace orbel {
 namespace {
 
 using testing::FakeView;
-using testing::HandComputer;
-using testing::ManualScheduler;
 
 #ifdef NDEBUG
 constexpr int kSequences = 1500;
@@ -42,78 +39,79 @@ int SequencesToRun() {
     return kSequences;
 }
 
-// One program run: the state lives on, the window (view and controller) is made anew
-// whenever a record is read, as the real window is.
+// One program run: the game lives on, a new window (view) opens on it whenever a record
+// is read, as the real window does.
 class ProgramRun {
   public:
-    explicit ProgramRun(uint32_t seed) : rng_(seed) {
+    // The coin flips of every new game are drawn from the run's generator, so a run repeats.
+    explicit ProgramRun(uint32_t seed)
+        : rng_(seed), table_([this] { return static_cast<uint32_t>(rng_()); }) {
         const int size = 5 + 2 * static_cast<int>(rng_() % 4 == 0 ? rng_() % 7 : rng_() % 3);
-        state_->board.BoardSize = static_cast<int16_t>(size);
-        Open(nullptr);
+        table_.game->ChooseSize(size);
+        Open();
     }
 
     // One random event; the events are logged so a failure can be replayed by hand.
     void Step() {
-        const int n = state_->board.BoardSize;
-        // The coin flips are seeded from the clock at every new game; a run must repeat.
-        state_->random.Seed(static_cast<uint32_t>(rng_()));
+        const int n = board().BoardSize;
+        GameController& game = table_.play();
         const int roll = static_cast<int>(rng_() % 100);
         if (roll < 5) {
             const BoardKey key = static_cast<BoardKey>(rng_() % 6);
             const bool repeated = rng_() % 4 == 0;
-            Log("board_KeyDown(" + std::to_string(static_cast<int>(key)) +
+            Log("PressKey(" + std::to_string(static_cast<int>(key)) +
                 (repeated ? ", repeated)" : ")"));
-            game_->board_KeyDown(key, repeated);
+            game.PressKey(key, repeated);
         } else if (roll < 15) {
             const int cell = 1 + static_cast<int>(rng_() % (n * n));
-            Log("btn_Board_Click(" + std::to_string(cell) + ")");
-            game_->btn_Board_Click(cell);
+            Log("ChooseCell(" + std::to_string(cell) + ")");
+            game.ChooseCell(cell);
         } else if (roll < 30) {
             // A cell that can take an orbel, so that moves are made often.
             const int cell = SomePlacement();
-            Log("btn_Board_Click(" + std::to_string(cell) + ")");
-            game_->btn_Board_Click(cell);
+            Log("ChooseCell(" + std::to_string(cell) + ")");
+            game.ChooseCell(cell);
         } else if (roll < 40) {
             const int direction = SomeOfferedArrow();
-            Log("img_dir_Click(" + std::to_string(direction) + ")");
-            game_->img_dir_Click(direction);
+            Log("ChoosePush(" + std::to_string(direction) + ")");
+            game.ChoosePush(direction);
         } else if (roll < 52) {
             const int index = 2 * static_cast<int>(rng_() % 5);
-            Log("img_dir_Click(" + std::to_string(index) + ")");
-            game_->img_dir_Click(index);
+            Log("ChoosePush(" + std::to_string(index) + ")");
+            game.ChoosePush(index);
         } else if (roll < 62) {
             Log("Finish");
-            computer_->Finish();
+            table_.computer->Finish();
         } else if (roll < 71) {
             Log("RunAll");
-            clock_->RunAll();
+            table_.clock.RunAll();
         } else if (roll < 73) {
-            Log("tmr_Select_Timer");
-            game_->tmr_Select_Timer();
+            Log("Blink");
+            game.Blink();
         } else if (roll < 75) {
-            const int index = static_cast<int>(rng_() % 2);
-            Log("img_Player_Click(" + std::to_string(index) + ")");
-            game_->img_Player_Click(index);
+            const int side = rng_() % 2 ? Blue : Red;
+            Log("ChooseColour(" + std::to_string(side) + ")");
+            game.ChooseColour(side);
         } else if (roll < 79) {
-            Log("Undo");
-            game_->Undo();
+            Log("TakeBack");
+            game.TakeBack();
         } else if (roll < 82) {
-            Log("btn_Hint_Click");
-            game_->btn_Hint_Click();
+            Log("AskHint");
+            game.AskHint();
         } else if (roll < 87) {
-            Log("Backward");
-            game_->btn_Backward_Click();
+            Log("StepBackward");
+            game.StepBackward();
         } else if (roll < 93) {
-            Log("Forward");
-            game_->btn_Forward_Click();
+            Log("StepForward");
+            game.StepForward();
         } else if (roll < 94) {
-            Log("mnu_NewGame_Click");
-            game_->mnu_NewGame_Click();
+            Log("NewGame");
+            game.NewGame();
         } else if (roll < 96) {
             // Searches stay shallow: the reference search answers for the computer.
             const int level = static_cast<int>(rng_() % (n <= 9 ? 4 : 3));
-            Log("SelectLevel(" + std::to_string(level) + ")");
-            game_->SelectLevel(level);
+            Log("ChooseLevel(" + std::to_string(level) + ")");
+            game.ChooseLevel(level);
         } else if (roll < 99) {
             ModalWindow();
         } else {
@@ -123,22 +121,25 @@ class ProgramRun {
 
     // Everything that must hold between any two events.
     void Check() {
-        const BoardState& b = state_->board;
+        const BoardState& b = board();
         if (!trail_.empty()) trail_.back() += "  -> " + Cells(b);
+        ASSERT_TRUE(BoardIsSound(b)) << Cells(b) << "\n" << Trail();
+        // The window was given the game as it stands after the event.
+        ASSERT_TRUE(view_->shown == table_.play().picture()) << "a change was never shown\n"
+                                                             << Trail();
         CheckTheComputerNeverHangs();
         if (::testing::Test::HasFatalFailure()) return;
         const int n = b.BoardSize;
-        const int focus = view_->focus;
+        const int focus = shown().focusCell;
         ASSERT_TRUE(focus >= 1 && focus <= n * n && focus != 1 && focus != n &&
                     focus != n * n - n + 1 && focus != n * n)
             << "focus cell " << focus << "\n"
             << Trail();
-        // While a move is shown its orbel stands on its placement cell, maybe on the ring.
-        if (game_->ComputerBusy() || state_->MoveInProgress) return;
-        ASSERT_TRUE(BoardIsSound(b)) << Cells(b) << "\n" << Trail();
-        CheckHistoryReplaysToTheBoard();
+        CheckThePictureShowsTheBoard();
         if (::testing::Test::HasFatalFailure()) return;
-        CheckTheViewShowsTheBoard();
+        // A push waiting to be confirmed is on the board but not yet in the history.
+        if (table_.state().Phase == TurnPhase::Pushed) return;
+        CheckHistoryReplaysToTheBoard();
         if (::testing::Test::HasFatalFailure()) return;
         CheckTheMarks();
         if (::testing::Test::HasFatalFailure()) return;
@@ -153,21 +154,18 @@ class ProgramRun {
     int HeldResults() const { return heldResults_; }
 
   private:
-    void Open(const GameRecord* loaded) {
-        if (game_) game_->StopComputer();
+    const BoardState& board() const { return table_.board(); }
+    const GamePicture& shown() const { return view_->shown; }
+
+    // A window opens on the game as it stands, at some level.
+    void Open() {
         view_ = std::make_unique<FakeView>();
-        computer_ = std::make_unique<HandComputer>();
-        clock_ = std::make_unique<ManualScheduler>();
-        game_ = std::make_unique<GameController>(*state_, *view_, *computer_, *clock_);
-        if (loaded)
-            game_->Form_Load(*loaded);
-        else
-            game_->Form_Load();
-        if (rng_() % 3 == 0) game_->SelectLevel(0);
+        table_.play().Attach(view_.get());
+        table_.play().OpenGame(rng_() % 3 == 0 ? 0 : 1);
     }
 
     int SomePlacement() {
-        const BoardState& b = state_->board;
+        const BoardState& b = board();
         std::vector<int> cells;
         for (int c = 1; c <= b.CellCount(); ++c)
             if (b.Board[c] == Empty && HasOccupiedNeighbour(b, c)) cells.push_back(c);
@@ -176,8 +174,9 @@ class ProgramRun {
 
     // An arrow shown for the chosen cell, or the centre.
     int SomeOfferedArrow() {
-        const BoardState& b = state_->board;
-        if (!state_->PlacementPending || b.SelectedCell < 1) return 0;
+        const BoardState& b = board();
+        const TurnPhase phase = table_.state().Phase;
+        if (phase != TurnPhase::CellChosen && phase != TurnPhase::PushRefused) return 0;
         const OfferedDirections offered = DirectionsOffered(b, b.SelectedCell);
         if (offered.count == 0 || rng_() % 4 == 0) return 0;
         return offered.direction[rng_() % offered.count];
@@ -186,25 +185,26 @@ class ProgramRun {
     // While a modal window is open the game stands still, whatever the computer does.
     void ModalWindow() {
         Log("HoldGame");
-        game_->HoldGame();
-        const BoardState before = state_->board;
-        const bool wasBusy = game_->ComputerBusy();
+        GameController& game = table_.play();
+        game.HoldGame();
+        const BoardState before = board();
+        const bool wasBusy = game.ComputerBusy();
         const int steps = 1 + static_cast<int>(rng_() % 4);
         for (int i = 0; i < steps; ++i) {
             if (rng_() % 2) {
-                computer_->Finish();
+                table_.computer->Finish();
             } else {
-                clock_->RunAll();
+                table_.clock.RunAll();
             }
-            game_->tmr_Select_Timer();
+            game.Blink();
         }
-        ASSERT_TRUE(std::equal(before.Board, before.Board + kBoardEntries, state_->board.Board))
+        ASSERT_TRUE(std::equal(before.Board, before.Board + kBoardEntries, board().Board))
             << "the board changed behind a modal window\n"
             << Trail();
-        ASSERT_EQ(before.MoveNumber, state_->board.MoveNumber) << Trail();
-        if (wasBusy && computer_->requests.empty()) ++heldResults_;
+        ASSERT_EQ(before.MoveNumber, board().MoveNumber) << Trail();
+        if (wasBusy && table_.computer->requests.empty()) ++heldResults_;
         Log("ReleaseGame");
-        game_->ReleaseGame();
+        game.ReleaseGame();
     }
 
     void ReadRecord() {
@@ -214,29 +214,33 @@ class ProgramRun {
         ASSERT_TRUE(ReplayRecord(record, check).Ok());
         Log("ReadRecord(size " + std::to_string(size) + ", " + std::to_string(record.RecordCount) +
             " moves)");
-        state_->board.BoardSize = record.BoardSize;
-        Open(&record);
+        // The old window closes, as Load Game closes it, then the record opens.
+        table_.play().Detach(view_.get());
+        table_.game->Stop();
+        table_.game->TakeRecord(record);
+        Open();
         ++recordsRead_;
     }
 
     // On the computer's turn a move or an ending always follows: a computer that is busy
     // has a search or a pause still to come.
     void CheckTheComputerNeverHangs() {
-        if (game_->ComputerBusy()) {
-            ASSERT_FALSE(computer_->requests.empty() && clock_->pending.empty())
+        if (table_.play().ComputerBusy()) {
+            ASSERT_FALSE(table_.computer->requests.empty() && table_.clock.pending.empty())
                 << "the computer is busy with nothing left to do\n"
                 << Trail();
         } else {
-            ASSERT_NE(view_->message, ThinkingMessage) << Trail();
+            ASSERT_NE(shown().message, ThinkingMessage) << Trail();
+            ASSERT_FALSE(shown().busy) << Trail();
         }
-        const int moveNumber = state_->board.MoveNumber;
+        const int moveNumber = board().MoveNumber;
         if (moveNumber != lastMoveNumber_) ++movesMade_;
         lastMoveNumber_ = moveNumber;
     }
 
     void CheckHistoryReplaysToTheBoard() {
-        const BoardState& b = state_->board;
-        const MoveHistory& h = state_->history;
+        const BoardState& b = board();
+        const MoveHistory& h = table_.history();
         GameRecord played;
         played.BoardSize = b.BoardSize;
         played.RecordCount = static_cast<int16_t>(b.MoveNumber - 1);
@@ -253,66 +257,69 @@ class ProgramRun {
         ASSERT_EQ(replay.SideToMove, b.SideToMove) << Trail();
     }
 
-    // Every cell shows the board, but for the cell in hand, which shows its orbel or blinks.
-    void CheckTheViewShowsTheBoard() {
-        const BoardState& b = state_->board;
+    // Every cell shows the board, but for the orbel in hand, which shows or blinks; only an
+    // empty cell can be clicked.
+    void CheckThePictureShowsTheBoard() {
+        const BoardState& b = board();
+        const GamePicture& p = shown();
         const int n = b.BoardSize;
-        const int inHand = state_->PlacementPending ? b.SelectedCell : 0;
+        ASSERT_EQ(p.boardSize, n) << Trail();
         for (int c = 1; c <= n * n; ++c) {
             if (c == 1 || c == n || c == n * n - n + 1 || c == n * n) {
-                ASSERT_FALSE(view_->button[c] || view_->image[c]) << c << "\n" << Trail();
+                ASSERT_FALSE(p.Offers(c) || p.Shown(c) != Empty) << c << "\n" << Trail();
                 continue;
             }
-            if (c == inHand) {
-                const int shown = view_->Shown(c);
-                ASSERT_TRUE(shown == 0 || shown == b.SideToMove) << c << "\n" << Trail();
+            if (c == p.handCell) {
+                ASSERT_TRUE(p.Shown(c) == Empty || p.Shown(c) == b.SideToMove) << c << "\n"
+                                                                               << Trail();
+                ASSERT_FALSE(p.Offers(c)) << c << "\n" << Trail();
                 continue;
             }
-            ASSERT_EQ(view_->Shown(c), b.Board[c]) << "cell " << c << "\n" << Trail();
-            // An empty cell can be clicked; an orbel's cannot.
-            ASSERT_EQ(view_->button[c], b.Board[c] == Empty) << "cell " << c << "\n" << Trail();
+            ASSERT_EQ(p.Shown(c), b.Board[c]) << "cell " << c << "\n" << Trail();
+            ASSERT_EQ(p.Offers(c), b.Board[c] == Empty) << "cell " << c << "\n" << Trail();
         }
-        ASSERT_EQ(view_->ring, b.SideToMove) << Trail();
+        ASSERT_EQ(p.ringSide, b.SideToMove) << Trail();
     }
 
     // The mark is the last completed move, or none at a game's start; no line is marked
     // while the game goes on or after a side could not move.
     void CheckTheMarks() {
-        const BoardState& b = state_->board;
-        const MoveHistory& h = state_->history;
+        const BoardState& b = board();
+        const MoveHistory& h = table_.history();
+        const GamePicture& p = shown();
         if (b.MoveNumber == 1) {
-            ASSERT_EQ(view_->placedMark, 0) << Trail();
-            ASSERT_EQ(view_->standsMark, 0) << Trail();
+            ASSERT_EQ(p.lastPlaced, 0) << Trail();
+            ASSERT_EQ(p.lastStands, 0) << Trail();
         } else {
-            ASSERT_EQ(view_->placedMark, h.HistoryPlaced[b.MoveNumber - 1]) << Trail();
-            ASSERT_EQ(view_->standsMark, h.HistoryMoved[b.MoveNumber - 1]) << Trail();
-            ASSERT_EQ(b.Board[view_->placedMark], Empty) << Trail();
-            ASSERT_EQ(b.Board[view_->standsMark], -b.SideToMove) << Trail();
+            ASSERT_EQ(p.lastPlaced, h.HistoryPlaced[b.MoveNumber - 1]) << Trail();
+            ASSERT_EQ(p.lastStands, h.HistoryMoved[b.MoveNumber - 1]) << Trail();
+            ASSERT_EQ(b.Board[p.lastPlaced], Empty) << Trail();
+            ASSERT_EQ(b.Board[p.lastStands], -b.SideToMove) << Trail();
         }
         // Random games seldom complete a line; what they do reach is checked here.
-        const bool cannotMove = view_->message.find("Cannot Move") != std::string::npos;
-        if (!state_->GameOver || cannotMove) {
-            ASSERT_TRUE(view_->winning.empty()) << Trail();
+        const bool cannotMove = p.message.find("Cannot Move") != std::string::npos;
+        if (!table_.state().GameOver || cannotMove) {
+            ASSERT_EQ(p.winning.count, 0) << Trail();
         }
     }
 
     void CheckASaveReadsBack() {
-        const GameRecord saved = RecordOfGame(*state_);
+        const GameRecord saved = table_.game->Record();
         GameRecord read;
         const RecordStatus status = ParseGameRecord(FormatGameRecord(saved), read);
         ASSERT_TRUE(status.Ok()) << RecordMessage(status) << "\n" << Trail();
         BoardState replay;
         ASSERT_TRUE(ReplayRecord(read, replay).Ok()) << Trail();
-        ASSERT_TRUE(std::equal(replay.Board, replay.Board + kBoardEntries, state_->board.Board))
+        ASSERT_TRUE(std::equal(replay.Board, replay.Board + kBoardEntries, board().Board))
             << "a saved game reads back to another position\n"
             << Trail();
     }
 
     // Forward is offered only where the game so far is the record's.
     void CheckForwardOffersTheRecord() {
-        if (!view_->forward) return;
-        const BoardState& b = state_->board;
-        const MoveHistory& h = state_->history;
+        if (!shown().forwardShown) return;
+        const BoardState& b = board();
+        const MoveHistory& h = table_.history();
         ASSERT_LE(b.MoveNumber, h.RecordCount) << Trail();
         for (int m = 1; m < b.MoveNumber; ++m) {
             ASSERT_EQ(h.HistoryPlaced[m], h.RecordPlaced[m]) << "move " << m << "\n" << Trail();
@@ -335,17 +342,14 @@ class ProgramRun {
 
     std::string Trail() const {
         std::ostringstream text;
-        text << "events so far (board " << state_->board.BoardSize << "):";
+        text << "events so far (board " << board().BoardSize << "):";
         for (const std::string& event : trail_) text << "\n  " << event;
         return text.str();
     }
 
     std::mt19937 rng_;
-    std::unique_ptr<GameState> state_ = std::make_unique<GameState>();
+    testing::Table table_;
     std::unique_ptr<FakeView> view_;
-    std::unique_ptr<HandComputer> computer_;
-    std::unique_ptr<ManualScheduler> clock_;
-    std::unique_ptr<GameController> game_;
     std::vector<std::string> trail_;
     int events_ = 0;
     int movesMade_ = 0;

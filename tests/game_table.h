@@ -87,10 +87,11 @@ struct Table {
     HandComputer* computer = nullptr;
     std::unique_ptr<Game> game;
 
-    Table() {
+    // `seeds` seeds each new game's coin flips instead of the clock.
+    explicit Table(std::function<uint32_t()> seeds = {}) {
         auto hand = std::make_unique<HandComputer>();
         computer = hand.get();
-        game = std::make_unique<Game>(clock, std::move(hand));
+        game = std::make_unique<Game>(clock, std::move(hand), std::move(seeds));
     }
 
     GameController& play() { return game->controller(); }
