@@ -11,25 +11,15 @@ ComputerPlayer::ComputerPlayer()
       }),
       tables_(std::make_unique<SearchTables>()),
       position_(std::make_unique<BoardState>()),
-      job_(std::make_unique<BoardState>()),
-      worker_([this] { Work(); }) {}
+      job_(std::make_unique<BoardState>()) {}
 
 ComputerPlayer::ComputerPlayer(RootSearch search)
     : search_(std::move(search)),
       tables_(std::make_unique<SearchTables>()),
       position_(std::make_unique<BoardState>()),
-      job_(std::make_unique<BoardState>()),
-      worker_([this] { Work(); }) {}
+      job_(std::make_unique<BoardState>()) {}
 
-ComputerPlayer::~ComputerPlayer() {
-    Cancel();
-    {
-        std::lock_guard lock(mutex_);
-        quit_ = true;
-    }
-    wake_.notify_one();
-    worker_.join();
-}
+ComputerPlayer::~ComputerPlayer() = default;
 
 BestMoves ComputerPlayer::Choose(const BoardState& position, int level,
                                  const std::atomic<bool>& cancel) {
@@ -45,47 +35,16 @@ BestMoves ComputerPlayer::Choose(const BoardState& position, int level,
 }
 
 void ComputerPlayer::Start(const BoardState& position, int level, Answer answer) {
-    Cancel();
-    {
-        std::lock_guard lock(mutex_);
-        *job_ = position;
-        jobLevel_ = level;
-        jobAnswer_ = std::move(answer);
-        jobPending_ = true;
-    }
-    wake_.notify_one();
+    worker_.Cancel();
+    *job_ = position;
+    worker_.Run([this, level, answer = std::move(answer)](const std::atomic<bool>& stop) {
+        answer(Choose(*job_, level, stop));
+    });
 }
 
 // A search not yet begun is dropped unanswered; a running one is stopped and answers empty.
 void ComputerPlayer::Cancel() {
-    std::unique_lock lock(mutex_);
-    jobPending_ = false;
-    jobAnswer_ = nullptr;
-    if (!searching_) return;
-    cancel_.store(true);
-    idle_.wait(lock, [this] { return !searching_; });
-    cancel_.store(false);
-}
-
-void ComputerPlayer::Work() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        wake_.wait(lock, [this] { return jobPending_ || quit_; });
-        if (quit_) return;
-        jobPending_ = false;
-        searching_ = true;
-        const Answer answer = std::move(jobAnswer_);
-        jobAnswer_ = nullptr;
-        const int level = jobLevel_;
-        lock.unlock();
-
-        // Start and Cancel wait for the search, so the job stays as it was given.
-        answer(Choose(*job_, level, cancel_));
-
-        lock.lock();
-        searching_ = false;
-        idle_.notify_all();
-    }
+    worker_.Cancel();
 }
 
 int PickBestMove(const BestMoves& best, RandomSource& random) {

@@ -3,17 +3,15 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include "computer/fast_search.h"
 #include "computer/random.h"
 #include "computer/search.h"
 #include "computer/search_tables.h"
+#include "computer/search_worker.h"
 #include "engine/board.h"
 #include "engine/move_generation.h"
 
@@ -60,24 +58,15 @@ class ComputerPlayer final : public Computer {
     void Cancel() override;
 
   private:
-    void Work();
-
     std::unique_ptr<FastSearch> fast_;
     RootSearch search_;
     std::unique_ptr<SearchTables> tables_;
     std::unique_ptr<BoardState> position_;
 
+    // The position a search on the worker reads; Start waits for the search before it.
     std::unique_ptr<BoardState> job_;
-    int jobLevel_ = 1;
-    Answer jobAnswer_;
-    std::atomic<bool> cancel_{false};
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable idle_;
-    bool jobPending_ = false;
-    bool searching_ = false;
-    bool quit_ = false;
-    std::thread worker_;
+    // Last, so its thread ends before anything it uses.
+    SearchWorker worker_;
 };
 
 // The coin-flip walk over the best set: the move code to play, 0 for an empty set.
