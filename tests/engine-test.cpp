@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "engine/board.h"
@@ -14,6 +15,8 @@ namespace orbel {
 namespace {
 
 using testing::CellAt;
+using testing::Ending;
+using testing::LinePosition;
 using testing::Position;
 using testing::Push;
 
@@ -169,79 +172,87 @@ TEST(push, lists_the_moved_orbels_at_their_new_cells_placed_one_first) {
     EXPECT_EQ(b.Board[8], Empty);
 }
 
-// Lines: a 9 x 9 board, inner field rows and columns 2..8.
+// Lines: a 9 x 9 board, inner field rows and columns 2..8. The positions are the shared
+// table's (test_positions.h), which the controller tests play through the window too.
 class lines : public ::testing::Test {
   protected:
     static constexpr int N = 9;
     static int At(int row, int column) { return CellAt(N, row, column); }
+    // The table's position after its push, the side that pushed still to move.
+    static BoardState Pushed(const LinePosition& p) {
+        BoardState b = Position(p);
+        EXPECT_TRUE(Push(b, p.cell, p.direction)) << p.what;
+        return b;
+    }
 };
 
+// The cells ListLineCells gives, in ascending cell order.
+std::vector<int> LineCells(const BoardState& b) {
+    CellList cells;
+    cells.count = 99;  // whatever was there before is replaced
+    ListLineCells(b, cells);
+    return {cells.cell, cells.cell + cells.count};
+}
+
+// Every position of the shared table ends as the table says: the lines found, the winner,
+// the cells marked and whether the other side is left a push.
+class lines_table : public lines, public ::testing::WithParamInterface<const LinePosition*> {};
+
+TEST_P(lines_table, the_push_ends_the_game_as_the_table_says) {
+    const LinePosition& p = *GetParam();
+    const BoardState b = Pushed(p);
+    const LinesFound found = ScanLines(b);
+    EXPECT_EQ(found.RedFound, p.ending == Ending::RedLine || p.ending == Ending::BothLines);
+    EXPECT_EQ(found.BlueFound, p.ending == Ending::BlueLine || p.ending == Ending::BothLines);
+    const int winner = p.ending == Ending::BlueLine    ? Blue
+                       : p.ending == Ending::RedLine   ? Red
+                       : p.ending == Ending::BothLines ? -p.side  // the mover loses
+                                                       : 0;
+    EXPECT_EQ(FindLines(b), winner);
+    EXPECT_EQ(LineCells(b), std::vector<int>(p.lineCells));
+    BoardState next = b;
+    next.SideToMove = static_cast<int16_t>(-next.SideToMove);
+    EXPECT_EQ(HasLegalMove(next), p.ending != Ending::NoPush);
+    EXPECT_TRUE(BoardIsSound(b));
+}
+
+INSTANTIATE_TEST_SUITE_P(shared, lines_table, ::testing::ValuesIn(testing::kLinePositions),
+                         [](const ::testing::TestParamInfo<const LinePosition*>& info) {
+                             return std::string(info.param->what);
+                         });
+
 TEST_F(lines, blue_diagonal_through_a_moved_orbel_wins) {
-    // Blue on the diagonal (3,3),(4,4),(6,6),(7,7); a push down brings Blue onto (5,5).
-    BoardState b = Position(
-        N,
-        {{At(3, 3), Blue}, {At(4, 4), Blue}, {At(6, 6), Blue}, {At(7, 7), Blue}, {At(4, 5), Blue}},
-        false);
-    b.Board[At(5, 5)] = Empty;
-    b.Board[At(3, 5)] = Empty;
-    ASSERT_TRUE(Push(b, At(3, 5), kDown));
+    const BoardState b = Pushed(testing::kBlueDiagonal);
     EXPECT_EQ(b.Board[At(5, 5)], Blue);
     EXPECT_EQ(FindLines(b), Blue);
 }
 
 TEST_F(lines, red_diagonal_does_not_count) {
-    BoardState b = Position(
-        N, {{At(3, 3), Red}, {At(4, 4), Red}, {At(6, 6), Red}, {At(7, 7), Red}, {At(4, 5), Red}},
-        false);
-    b.SideToMove = Red;
-    ASSERT_TRUE(Push(b, At(3, 5), kDown));
+    const BoardState b = Pushed(testing::kRedDiagonal);
     EXPECT_EQ(b.Board[At(5, 5)], Red);
     EXPECT_EQ(FindLines(b), 0);
+    EXPECT_TRUE(LineCells(b).empty());
 }
 
 TEST_F(lines, six_red_in_a_column_win) {
-    // Red on rows 2..4 and 6..7 of column 4 with a gap at row 5; a Blue push from the right
-    // brings a Red orbel into the gap, making six in a column.
-    BoardState b = Position(N,
-                            {{At(2, 4), Red},
-                             {At(3, 4), Red},
-                             {At(4, 4), Red},
-                             {At(6, 4), Red},
-                             {At(7, 4), Red},
-                             {At(5, 5), Red}},
-                            false);
-    b.Board[At(8, 4)] = Red;
-    b.SideToMove = Blue;
-    ASSERT_TRUE(Push(b, At(5, 6), kLeft));
-    EXPECT_EQ(b.Board[At(5, 4)], Red);
-    EXPECT_EQ(FindLines(b), Red);
+    // A Blue push from the right brings a Red orbel into the gap of column 4, making six
+    // in a column, and seven.
+    for (const LinePosition* p : {&testing::kRedColumnOfSix, &testing::kRedColumnOfSeven}) {
+        const BoardState b = Pushed(*p);
+        EXPECT_EQ(b.Board[At(5, 4)], Red) << p->what;
+        EXPECT_EQ(FindLines(b), Red) << p->what;
+    }
 }
 
 TEST_F(lines, blue_push_lining_up_red_gives_red_the_win) {
-    BoardState b = Position(
-        N, {{At(2, 4), Red}, {At(3, 4), Red}, {At(4, 4), Red}, {At(6, 4), Red}, {At(5, 5), Red}},
-        false);
-    ASSERT_TRUE(Push(b, At(5, 6), kLeft));
+    const BoardState b = Pushed(testing::kRedColumnOfFive);
     EXPECT_EQ(FindLines(b), Red);
     EXPECT_EQ(EvaluateMove(b), -10000);
 }
 
 TEST_F(lines, both_colours_at_once_is_a_loss_for_the_mover) {
     // Pushing up column 5: a Red orbel lands in a Red row, a Blue one in a Blue row.
-    BoardState b = Position(N,
-                            {{At(3, 3), Red},
-                             {At(3, 4), Red},
-                             {At(3, 6), Red},
-                             {At(3, 7), Red},
-                             {At(5, 3), Blue},
-                             {At(5, 4), Blue},
-                             {At(5, 6), Blue},
-                             {At(5, 7), Blue},
-                             {At(4, 5), Red},
-                             {At(5, 5), Red},
-                             {At(6, 5), Blue}},
-                            false);
-    ASSERT_TRUE(Push(b, At(7, 5), kUp));
+    const BoardState b = Pushed(testing::kBothColours);
     EXPECT_EQ(b.Board[At(3, 5)], Red);
     EXPECT_EQ(b.Board[At(5, 5)], Blue);
     const LinesFound found = ScanLines(b);
@@ -253,167 +264,23 @@ TEST_F(lines, both_colours_at_once_is_a_loss_for_the_mover) {
 
 TEST_F(lines, five_completed_along_the_push_is_seen_in_both_directions) {
     // Blue pushes a run of Blue orbels into a fifth one, along the push.
-    for (int direction : {kRight, kLeft}) {
-        BoardState b =
-            direction == kRight
-                ? Position(N,
-                           {{At(5, 2), Blue}, {At(5, 3), Blue}, {At(5, 5), Blue}, {At(5, 6), Blue}},
-                           false)
-                : Position(N,
-                           {{At(5, 4), Blue}, {At(5, 5), Blue}, {At(5, 7), Blue}, {At(5, 8), Blue}},
-                           false);
+    for (const LinePosition* p : {&testing::kBlueRowPushedRight, &testing::kBlueRowPushedLeft}) {
         // Generation scores the trial move +10000.
-        b.MoveNumber = 9;
+        BoardState b = Position(*p);
+        ASSERT_EQ(b.MoveNumber, 9);
         int16_t moves[kMaxCandidates + 1];
         Tenths scores[kMaxCandidates + 1];
         int16_t count = 0;
         GenerateMoves(b, {moves, scores, count});
-        const int placement = direction == kRight ? At(5, 1) : At(5, 9);
-        const int code = MoveCode(placement, direction);
+        const int code = MoveCode(p->cell, p->direction);
         bool found = false;
         for (int i = 1; i <= count; ++i) {
             if (moves[i] != code) continue;
             found = true;
-            EXPECT_EQ(scores[i], Whole(10000)) << direction;
+            EXPECT_EQ(scores[i], Whole(10000)) << p->what;
         }
-        EXPECT_TRUE(found) << direction;
+        EXPECT_TRUE(found) << p->what;
     }
-}
-
-// The cells ListLineCells gives, as (row, column) pairs in ascending cell order.
-std::vector<std::pair<int, int>> LineCells(const BoardState& b) {
-    CellList cells;
-    cells.count = 99;  // whatever was there before is replaced
-    ListLineCells(b, cells);
-    std::vector<std::pair<int, int>> rowColumn;
-    for (int i = 0; i < cells.count; ++i)
-        rowColumn.emplace_back((cells.cell[i] - 1) / b.BoardSize + 1,
-                               (cells.cell[i] - 1) % b.BoardSize + 1);
-    return rowColumn;
-}
-
-using Cells = std::vector<std::pair<int, int>>;
-
-TEST_F(lines, cells_of_a_row_completed_along_the_push) {
-    BoardState b = Position(
-        N, {{At(5, 2), Blue}, {At(5, 3), Blue}, {At(5, 5), Blue}, {At(5, 6), Blue}}, false);
-    ASSERT_TRUE(Push(b, At(5, 1), kRight));
-    EXPECT_EQ(LineCells(b), (Cells{{5, 2}, {5, 3}, {5, 4}, {5, 5}, {5, 6}}));
-}
-
-TEST_F(lines, cells_of_a_column_completed_across_the_push) {
-    // Red in column 4 but for row 5; a push from the right brings Red there.
-    BoardState b = Position(
-        N, {{At(2, 4), Red}, {At(3, 4), Red}, {At(4, 4), Red}, {At(6, 4), Red}, {At(5, 5), Red}},
-        false);
-    ASSERT_TRUE(Push(b, At(5, 6), kLeft));
-    EXPECT_EQ(LineCells(b), (Cells{{2, 4}, {3, 4}, {4, 4}, {5, 4}, {6, 4}}));
-}
-
-TEST_F(lines, cells_of_a_blue_diagonal_and_none_of_a_red_one) {
-    BoardState b = Position(
-        N,
-        {{At(3, 3), Blue}, {At(4, 4), Blue}, {At(6, 6), Blue}, {At(7, 7), Blue}, {At(4, 5), Blue}},
-        false);
-    ASSERT_TRUE(Push(b, At(3, 5), kDown));
-    EXPECT_EQ(LineCells(b), (Cells{{3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}}));
-
-    // The other diagonal, from top right to bottom left.
-    b = Position(
-        N,
-        {{At(3, 7), Blue}, {At(4, 6), Blue}, {At(6, 4), Blue}, {At(7, 3), Blue}, {At(4, 5), Blue}},
-        false);
-    ASSERT_TRUE(Push(b, At(3, 5), kDown));
-    EXPECT_EQ(LineCells(b), (Cells{{3, 7}, {4, 6}, {5, 5}, {6, 4}, {7, 3}}));
-
-    b = Position(
-        N, {{At(3, 3), Red}, {At(4, 4), Red}, {At(6, 6), Red}, {At(7, 7), Red}, {At(4, 5), Red}},
-        false);
-    b.SideToMove = Red;
-    ASSERT_TRUE(Push(b, At(3, 5), kDown));
-    EXPECT_TRUE(LineCells(b).empty());
-}
-
-TEST_F(lines, six_in_a_line_mark_all_six) {
-    BoardState b = Position(N,
-                            {{At(2, 4), Red},
-                             {At(3, 4), Red},
-                             {At(4, 4), Red},
-                             {At(6, 4), Red},
-                             {At(7, 4), Red},
-                             {At(5, 5), Red}},
-                            false);
-    b.SideToMove = Blue;
-    ASSERT_TRUE(Push(b, At(5, 6), kLeft));
-    EXPECT_EQ(LineCells(b), (Cells{{2, 4}, {3, 4}, {4, 4}, {5, 4}, {6, 4}, {7, 4}}));
-}
-
-TEST_F(lines, two_lines_of_one_colour_through_one_orbel) {
-    // The orbel pushed onto (5,5) completes row 5 and the diagonal (3,3)..(7,7) for Blue.
-    BoardState b = Position(N,
-                            {{At(5, 2), Blue},
-                             {At(5, 3), Blue},
-                             {At(5, 4), Blue},
-                             {At(5, 6), Blue},
-                             {At(3, 3), Blue},
-                             {At(4, 4), Blue},
-                             {At(6, 6), Blue},
-                             {At(7, 7), Blue},
-                             {At(4, 5), Blue}},
-                            false);
-    ASSERT_TRUE(Push(b, At(3, 5), kDown));
-    EXPECT_EQ(LineCells(b),
-              (Cells{{3, 3}, {4, 4}, {5, 2}, {5, 3}, {5, 4}, {5, 5}, {5, 6}, {6, 6}, {7, 7}}));
-}
-
-TEST_F(lines, both_colours_at_once_mark_both_lines) {
-    BoardState b = Position(N,
-                            {{At(3, 3), Red},
-                             {At(3, 4), Red},
-                             {At(3, 6), Red},
-                             {At(3, 7), Red},
-                             {At(5, 3), Blue},
-                             {At(5, 4), Blue},
-                             {At(5, 6), Blue},
-                             {At(5, 7), Blue},
-                             {At(4, 5), Red},
-                             {At(5, 5), Red},
-                             {At(6, 5), Blue}},
-                            false);
-    ASSERT_TRUE(Push(b, At(7, 5), kUp));
-    EXPECT_EQ(
-        LineCells(b),
-        (Cells{{3, 3}, {3, 4}, {3, 5}, {3, 6}, {3, 7}, {5, 3}, {5, 4}, {5, 5}, {5, 6}, {5, 7}}));
-}
-
-TEST_F(lines, an_old_line_away_from_the_push_is_not_marked) {
-    // Row 2 has held five Blue since before; the push completes row 5 only.
-    BoardState b = Position(N,
-                            {{At(2, 2), Blue},
-                             {At(2, 3), Blue},
-                             {At(2, 4), Blue},
-                             {At(2, 5), Blue},
-                             {At(2, 6), Blue},
-                             {At(5, 2), Blue},
-                             {At(5, 3), Blue},
-                             {At(5, 5), Blue},
-                             {At(5, 6), Blue}},
-                            false);
-    ASSERT_TRUE(Push(b, At(5, 1), kRight));
-    EXPECT_EQ(LineCells(b), (Cells{{5, 2}, {5, 3}, {5, 4}, {5, 5}, {5, 6}}));
-
-    // A push that completes nothing marks nothing, old line or not.
-    b = Position(N,
-                 {{At(2, 2), Blue},
-                  {At(2, 3), Blue},
-                  {At(2, 4), Blue},
-                  {At(2, 5), Blue},
-                  {At(2, 6), Blue},
-                  {At(6, 6), Red}},
-                 false);
-    ASSERT_TRUE(Push(b, At(6, 5), kRight));
-    EXPECT_FALSE(ScanLines(b).Any());
-    EXPECT_TRUE(LineCells(b).empty());
 }
 
 TEST(generation, new_five_by_five_game_offers_four_moves_in_order) {
@@ -433,10 +300,13 @@ TEST(generation, new_five_by_five_game_offers_four_moves_in_order) {
 }
 
 TEST(generation, no_legal_move_gives_an_empty_column_and_an_untouched_board) {
-    // 5 x 5 with the whole inner field filled: every push would reach the ring.
-    BoardState b = Position(
-        5,
-        {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue}, {17, Red}, {18, Blue}, {19, Red}});
+    // 5 x 5 with the whole inner field filled, as the shared position where Red is left
+    // without a push has it after Blue's push: every push would reach the ring.
+    const LinePosition& filled = testing::kRedCannotMove;
+    BoardState b = Position(filled);
+    ASSERT_TRUE(Push(b, filled.cell, filled.direction));
+    b.SideToMove = static_cast<int16_t>(-b.SideToMove);
+    for (int c : {7, 8, 9, 12, 13, 14, 17, 18, 19}) ASSERT_NE(b.Board[c], Empty) << c;
     const BoardState before = b;
     int16_t moves[kMaxCandidates + 1];
     Tenths scores[kMaxCandidates + 1];
