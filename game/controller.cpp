@@ -134,6 +134,7 @@ void GameController::SetUpPosition(const BoardState& position) {
     state_.history.BranchMove = 0;
     state_.history.BackwardOffered = false;
     state_.history.ForwardOffered = false;
+    setUp_ = true;
     Say(BlankMessage);
     Publish();
 }
@@ -157,6 +158,7 @@ void GameController::StartNewGame() {
     Say("Select Red or Blue");
     state_.GameOver = false;
     state_.StepDelay = kStepDelay;
+    setUp_ = false;
 }
 
 void GameController::NewGame() {
@@ -341,7 +343,7 @@ void GameController::CompleteMove(bool fromRecord) {
     lastStands_ = h.HistoryMoved[b.MoveNumber];
     winning_.count = 0;
     ++b.MoveNumber;
-    h.BackwardOffered = true;
+    h.BackwardOffered = !setUp_;
     h.ForwardOffered = fromRecord && b.MoveNumber <= h.RecordCount;
     CheckGameEnd();
     if (!fromRecord) ComputerTurnLoop();

@@ -37,7 +37,8 @@ class GameController {
     // Forward offered when a read record waits to be replayed.
     void OpenGame(int level);
     // The game goes on from `position`, a sound position with its side and move number, as
-    // if its moves had been played; they are not in the history.
+    // if its moves had been played; for tests. Those moves are not in the history, so
+    // Backward is never offered in this game and it cannot be saved.
     void SetUpPosition(const BoardState& position);
 
     // The person's turn. A cell to place on; a push for the orbel in hand (0 is the centre
@@ -112,6 +113,8 @@ class GameController {
     // A chosen cell takes the arrow keys for its push until Escape hands them back to the
     // focus cell.
     bool keysPickPush_ = false;
+    // The game began from a set-up position: there is nothing to step back to.
+    bool setUp_ = false;
 
     unsigned epoch_ = 0;
     int holds_ = 0;

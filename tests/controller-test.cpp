@@ -271,6 +271,16 @@ TEST_F(controller, backward_over_one_and_two_moves) {
     EXPECT_TRUE(clock.pending.empty());
 }
 
+TEST_F(controller, a_set_up_position_has_no_moves_to_step_back_to) {
+    Open(5, 0);
+    SetPosition({{8, Red}, {13, Blue}}, Blue, 10);
+    PersonMoves(12, kRight);
+    ASSERT_EQ(board().MoveNumber, 11);
+    EXPECT_FALSE(shown().backwardShown);
+    play().StepBackward();
+    EXPECT_EQ(board().MoveNumber, 11);
+}
+
 TEST_F(controller, a_win_ends_the_game_with_its_message) {
     Open(9, 0);
     SetPosition(testing::kBlueDiagonal);
