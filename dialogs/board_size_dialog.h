@@ -32,8 +32,6 @@ class BoardSizeDialog final : public QDialog {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    // Positions are designed in twips, 1/1440 inch, and follow the screen's density.
-    int Twips(int twips) const;
     QLabel* AddLabel(const char* name, const QString& text, int left, int top, int width,
                      int height);
     void FitLabelsToText();

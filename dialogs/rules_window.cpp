@@ -4,9 +4,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <algorithm>
-#include <cmath>
 
-#include "dialogs/window_place.h"
+#include "ui/design_units.h"
+#include "ui/window_place.h"
 
 namespace orbel {
 
@@ -99,7 +99,8 @@ RulesWindow::RulesWindow(QWidget* parent)
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("btn_OK"));
     ok->setFont(QFont());
-    ok->setGeometry(Twips(7920), (kButtonLine - 1) * LineHeight(), Twips(1095), Twips(405));
+    ok->setGeometry(TwipsToPixels(7920, *this), (kButtonLine - 1) * LineHeight(),
+                    TwipsToPixels(1095, *this), TwipsToPixels(405, *this));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     // Every line stays in view, however wide the font draws it.
@@ -108,18 +109,15 @@ RulesWindow::RulesWindow(QWidget* parent)
     for (const char* line : kPage)
         widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(line)));
     const int lines = static_cast<int>(std::size(kPage));
-    setFixedSize(std::max(Twips(kClientWidth), widest + metrics.averageCharWidth()),
-                 std::max(Twips(kClientHeight), lines * LineHeight() + LineHeight() / 2));
+    setFixedSize(
+        std::max(TwipsToPixels(kClientWidth, *this), widest + metrics.averageCharWidth()),
+        std::max(TwipsToPixels(kClientHeight, *this), lines * LineHeight() + LineHeight() / 2));
 
     CentreOnScreen(*this);
 }
 
 int RulesWindow::LineHeight() const {
     return QFontMetrics(font()).lineSpacing();
-}
-
-int RulesWindow::Twips(int twips) const {
-    return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0));
 }
 
 // Always from the top-left corner: the page never scrolls.

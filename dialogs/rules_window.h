@@ -22,9 +22,6 @@ class RulesWindow final : public QDialog {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-
-  private:
-    int Twips(int twips) const;
 };
 
 }  // namespace orbel

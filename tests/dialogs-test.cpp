@@ -8,7 +8,7 @@
 
 #include "dialogs/board_size_dialog.h"
 #include "dialogs/rules_window.h"
-#include "dialogs/window_place.h"
+#include "ui/window_place.h"
 
 using orbel::BoardSizeDialog;
 using orbel::CentredInside;

@@ -1,4 +1,4 @@
-#include "dialogs/window_place.h"
+#include "ui/window_place.h"
 
 #include <QGuiApplication>
 #include <QScreen>
