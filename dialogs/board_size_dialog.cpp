@@ -26,7 +26,7 @@ constexpr int kSizes[7] = {5, 7, 9, 11, 13, 15, 17};
 
 }  // namespace
 
-BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
+BoardSizeDialog::BoardSizeDialog(Use use, std::optional<int> focusedSize, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       use_(use) {
@@ -78,6 +78,8 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
     if (use_ == Use::About) {
         for (QPushButton* button : sizeButtons_) button->hide();
         gameSizeLabel_->hide();
+    } else if (focusedSize) {
+        FocusSize(*focusedSize);
     }
     setModal(use_ == Use::ChooseSize);
     FitLabelsToText();
@@ -96,6 +98,14 @@ void BoardSizeDialog::FitLabelsToText() {
         right = std::max(right, label->geometry().right() + 1 + TwipsToPixels(kFrameMargin, *this));
     }
     setFixedSize(right, TwipsToPixels(kClientHeight, *this));
+}
+
+void BoardSizeDialog::FocusSize(int size) {
+    const auto* found = std::find(std::begin(kSizes), std::end(kSizes), size);
+    if (found == std::end(kSizes)) return;
+    QPushButton* button = sizeButtons_[found - std::begin(kSizes)];
+    button->setDefault(true);
+    button->setFocus();
 }
 
 QLabel* BoardSizeDialog::AddLabel(const char* name, const QString& text, int left, int top,

@@ -57,8 +57,8 @@ QString ControlName(const char* name, int index) {
 
 }  // namespace
 
-frmOpenSave::frmOpenSave(OpenSaveMode mode, const QString& initialText, QWidget* parent,
-                         const QList<Volume>& volumes)
+frmOpenSave::frmOpenSave(OpenSaveMode mode, const QString& initialText, const FileListing& start,
+                         QWidget* parent, const QList<Volume>& volumes)
     : QDialog(parent), mode_(mode), volumes_(volumes) {
     setObjectName(QStringLiteral("frmOpenSave"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -70,12 +70,12 @@ frmOpenSave::frmOpenSave(OpenSaveMode mode, const QString& initialText, QWidget*
     CentreOnScreen(*this);
     txtOpenSave_->setText(initialText);
     txtOpenSave_->selectAll();
-    Form_Load();
+    Form_Load(start);
 }
 
 FileChoice frmOpenSave::ChooseGameFile(QWidget* parent, OpenSaveMode mode,
-                                       const QString& initialText) {
-    frmOpenSave dialog(mode, initialText, parent);
+                                       const QString& initialText, const FileListing& start) {
+    frmOpenSave dialog(mode, initialText, start, parent);
     dialog.exec();
     return dialog.Choice();
 }
@@ -145,11 +145,14 @@ void frmOpenSave::PlaceControls() {
     place(cmdOpenSave_[1], kCancelButton);
 }
 
-void frmOpenSave::Form_Load() {
+// A start folder that has gone since is passed over without a word: the current one serves.
+void frmOpenSave::Form_Load(const FileListing& start) {
     {
         const QSignalBlocker quiet(drvOpenSave_);
         for (const Volume& volume : volumes_) drvOpenSave_->addItem(VolumeCaption(volume));
     }
+    if (!start.pattern.isEmpty()) filOpenSave_->SetPattern(start.pattern);
+    if (!start.folder.isEmpty()) QDir::setCurrent(start.folder);
     dirOpenSave_->SetPath(QDir::currentPath());
     dirOpenSave_Change();
     txtOpenSave_->setFocus();
@@ -272,7 +275,7 @@ QString frmOpenSave::Absolute(const QString& text) const {
 }
 
 void frmOpenSave::Choose(const QString& path, bool byDoubleClick) {
-    choice_ = {true, path, byDoubleClick};
+    choice_ = {true, path, byDoubleClick, {filOpenSave_->Folder(), filOpenSave_->Pattern()}};
     accept();
 }
 
