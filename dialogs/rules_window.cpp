@@ -139,6 +139,8 @@ RulesWindow::RulesWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(QMargins());
     layout->addWidget(area);
+    // OK first, as it always was; Tab reaches the page, whose keys scroll it.
+    ok->setFocus();
 
     OpenOnScreen(area->verticalScrollBar()->sizeHint().width());
 }

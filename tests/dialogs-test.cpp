@@ -271,13 +271,22 @@ void DialogsTest::rules_window_shows_every_line_and_ok_covers_none() {
     CheckEveryLineReachable(rules);
 }
 
+// OK has the keyboard when the window opens, so Enter closes it as a click does.
 void DialogsTest::rules_ok_closes_the_window() {
-    RulesWindow rules;
-    rules.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rules));
-    QTest::mouseClick(rules.findChild<QPushButton*>("btn_OK"), Qt::LeftButton);
-    QVERIFY(!rules.isVisible());
-    QCOMPARE(rules.result(), int(QDialog::Accepted));
+    RulesWindow byClick;
+    byClick.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&byClick));
+    QTest::mouseClick(byClick.findChild<QPushButton*>("btn_OK"), Qt::LeftButton);
+    QVERIFY(!byClick.isVisible());
+    QCOMPARE(byClick.result(), int(QDialog::Accepted));
+
+    RulesWindow byKey;
+    byKey.show();
+    QVERIFY(QTest::qWaitForWindowActive(&byKey));
+    QCOMPARE(QApplication::focusWidget(), byKey.findChild<QPushButton*>("btn_OK"));
+    QTest::keyClick(byKey.windowHandle(), Qt::Key_Return);
+    QVERIFY(!byKey.isVisible());
+    QCOMPARE(byKey.result(), int(QDialog::Accepted));
 }
 
 // Smaller than the page, the window scrolls it; larger, it shows it whole.
