@@ -6,10 +6,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <algorithm>
-#include <cmath>
 
-#include "dialogs/window_place.h"
 #include "orbel_version.h"
+#include "ui/design_units.h"
+#include "ui/window_place.h"
 
 namespace orbel {
 
@@ -26,7 +26,7 @@ constexpr int kSizes[7] = {5, 7, 9, 11, 13, 15, 17};
 
 }  // namespace
 
-BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
+BoardSizeDialog::BoardSizeDialog(Use use, std::optional<int> focusedSize, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       use_(use) {
@@ -38,8 +38,8 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("img_Icon"));
-    icon->setGeometry(Twips(240), Twips(360), Twips(kIconTwips), Twips(kIconTwips));
-    const int iconSide = Twips(kIconTwips);
+    icon->setGeometry(TwipsToPixels(TwipsRect{240, 360, kIconTwips, kIconTwips}, *this));
+    const int iconSide = TwipsToPixels(kIconTwips, *this);
     icon->setPixmap(
         QApplication::windowIcon().pixmap(QSize(iconSide, iconSide), devicePixelRatioF()));
 
@@ -63,7 +63,7 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
     for (int index = 0; index < 7; ++index) {
         auto* button = new QPushButton(QString::number(kSizes[index]), this);
         button->setObjectName(QStringLiteral("btn_GameSize_%1").arg(index));
-        button->setGeometry(Twips(600 + 600 * index), Twips(2280), Twips(500), Twips(500));
+        button->setGeometry(TwipsToPixels(TwipsRect{600 + 600 * index, 2280, 500, 500}, *this));
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, index] { btn_GameSize_Click(index); });
         sizeButtons_[index] = button;
@@ -78,6 +78,8 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
     if (use_ == Use::About) {
         for (QPushButton* button : sizeButtons_) button->hide();
         gameSizeLabel_->hide();
+    } else if (focusedSize) {
+        FocusSize(*focusedSize);
     }
     setModal(use_ == Use::ChooseSize);
     FitLabelsToText();
@@ -88,25 +90,29 @@ BoardSizeDialog::BoardSizeDialog(Use use, QWidget* parent)
 // The designed widths suit a narrow font; with a wider one a label grows to the right
 // rather than cut its text, and the window grows with it.
 void BoardSizeDialog::FitLabelsToText() {
-    int right = Twips(kClientWidth);
+    int right = TwipsToPixels(kClientWidth, *this);
     for (QLabel* label : findChildren<QLabel*>()) {
         const QSize wanted = label->sizeHint();
         label->resize(std::max(label->width(), wanted.width()),
                       std::max(label->height(), wanted.height()));
-        right = std::max(right, label->geometry().right() + 1 + Twips(kFrameMargin));
+        right = std::max(right, label->geometry().right() + 1 + TwipsToPixels(kFrameMargin, *this));
     }
-    setFixedSize(right, Twips(kClientHeight));
+    setFixedSize(right, TwipsToPixels(kClientHeight, *this));
 }
 
-int BoardSizeDialog::Twips(int twips) const {
-    return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0));
+void BoardSizeDialog::FocusSize(int size) {
+    const auto* found = std::find(std::begin(kSizes), std::end(kSizes), size);
+    if (found == std::end(kSizes)) return;
+    QPushButton* button = sizeButtons_[found - std::begin(kSizes)];
+    button->setDefault(true);
+    button->setFocus();
 }
 
 QLabel* BoardSizeDialog::AddLabel(const char* name, const QString& text, int left, int top,
                                   int width, int height) {
     auto* label = new QLabel(text, this);
     label->setObjectName(QLatin1String(name));
-    label->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
+    label->setGeometry(TwipsToPixels(TwipsRect{left, top, width, height}, *this));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
@@ -125,8 +131,9 @@ void BoardSizeDialog::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawLine(Twips(kDividerLeft), Twips(kDividerTop), Twips(kDividerRight),
-                     Twips(kDividerTop));
+    const int top = TwipsToPixels(kDividerTop, *this);
+    painter.drawLine(TwipsToPixels(kDividerLeft, *this), top, TwipsToPixels(kDividerRight, *this),
+                     top);
 }
 
 void BoardSizeDialog::btn_GameSize_Click(int index) {

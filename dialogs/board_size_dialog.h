@@ -18,7 +18,10 @@ class BoardSizeDialog final : public QDialog {
     // ChooseSize offers the seven sizes and is modal; About hides them and is not.
     enum class Use { ChooseSize, About };
 
-    explicit BoardSizeDialog(Use use, QWidget* parent = nullptr);
+    // `focusedSize`, one of the seven (the size the player chose last time), has the focus
+    // and is the default button, so Enter or Space starts it; without one nothing has.
+    explicit BoardSizeDialog(Use use, std::optional<int> focusedSize = std::nullopt,
+                             QWidget* parent = nullptr);
 
     Use use() const { return use_; }
     // The size clicked, if any.
@@ -32,11 +35,10 @@ class BoardSizeDialog final : public QDialog {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    // Positions are designed in twips, 1/1440 inch, and follow the screen's density.
-    int Twips(int twips) const;
     QLabel* AddLabel(const char* name, const QString& text, int left, int top, int width,
                      int height);
     void FitLabelsToText();
+    void FocusSize(int size);
     void btn_GameSize_Click(int index);
 
     Use use_;

@@ -14,7 +14,8 @@
 
 #include "dialogs/file_dialog_lists.h"
 #include "dialogs/file_dialog_names.h"
-#include "dialogs/window_place.h"
+#include "ui/design_units.h"
+#include "ui/window_place.h"
 
 namespace orbel {
 
@@ -25,26 +26,18 @@ const QString kOpenCaption = QStringLiteral("開く");
 const QString kSaveCaption = QStringLiteral("新規保存");
 const QString kNoSuchFile = QStringLiteral("ファイルが存在しません。");
 
-// Positions in twips (1/1440 inch) inside the client area, laid out for 120 dpi.
-struct Twips {
-    int left, top, width, height;
-};
-constexpr int kClientWidth = 5760;
-constexpr int kClientHeight = 3204;
-constexpr Twips kFileNameLabel{120, 120, 1455, 315};
-constexpr Twips kFileNameBox{120, 420, 2055, 405};
-constexpr Twips kFileListBox{120, 840, 2055, 2136};
-constexpr Twips kFolderLabel{2400, 120, 1455, 315};
-constexpr Twips kPathLabel{2280, 420, 3375, 315};
-constexpr Twips kFolderListBox{2280, 780, 2055, 1530};
-constexpr Twips kDriveLabel{2400, 2340, 1455, 315};
-constexpr Twips kDriveListBox{2280, 2640, 3375, 390};
-constexpr Twips kOkButton{4560, 780, 1095, 435};
-constexpr Twips kCancelButton{4560, 1320, 1095, 435};
-
-int ToPixels(int twips, int dpi) {
-    return qRound(twips * dpi / 1440.0);
-}
+// Positions in twips inside the client area, laid out for 120 dpi.
+constexpr TwipsRect kClientArea{0, 0, 5760, 3204};
+constexpr TwipsRect kFileNameLabel{120, 120, 1455, 315};
+constexpr TwipsRect kFileNameBox{120, 420, 2055, 405};
+constexpr TwipsRect kFileListBox{120, 840, 2055, 2136};
+constexpr TwipsRect kFolderLabel{2400, 120, 1455, 315};
+constexpr TwipsRect kPathLabel{2280, 420, 3375, 315};
+constexpr TwipsRect kFolderListBox{2280, 780, 2055, 1530};
+constexpr TwipsRect kDriveLabel{2400, 2340, 1455, 315};
+constexpr TwipsRect kDriveListBox{2280, 2640, 3375, 390};
+constexpr TwipsRect kOkButton{4560, 780, 1095, 435};
+constexpr TwipsRect kCancelButton{4560, 1320, 1095, 435};
 
 // A name typed into the box, split at its last "/"; `folder` is empty when none was typed.
 struct TypedName {
@@ -64,8 +57,8 @@ QString ControlName(const char* name, int index) {
 
 }  // namespace
 
-frmOpenSave::frmOpenSave(OpenSaveMode mode, const QString& initialText, QWidget* parent,
-                         const QList<Volume>& volumes)
+frmOpenSave::frmOpenSave(OpenSaveMode mode, const QString& initialText, const FileListing& start,
+                         QWidget* parent, const QList<Volume>& volumes)
     : QDialog(parent), mode_(mode), volumes_(volumes) {
     setObjectName(QStringLiteral("frmOpenSave"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -77,12 +70,12 @@ frmOpenSave::frmOpenSave(OpenSaveMode mode, const QString& initialText, QWidget*
     CentreOnScreen(*this);
     txtOpenSave_->setText(initialText);
     txtOpenSave_->selectAll();
-    Form_Load();
+    Form_Load(start);
 }
 
 FileChoice frmOpenSave::ChooseGameFile(QWidget* parent, OpenSaveMode mode,
-                                       const QString& initialText) {
-    frmOpenSave dialog(mode, initialText, parent);
+                                       const QString& initialText, const FileListing& start) {
+    frmOpenSave dialog(mode, initialText, start, parent);
     dialog.exec();
     return dialog.Choice();
 }
@@ -136,13 +129,10 @@ void frmOpenSave::BuildControls() {
 }
 
 void frmOpenSave::PlaceControls() {
-    const int dpiX = logicalDpiX();
-    const int dpiY = logicalDpiY();
-    const auto place = [dpiX, dpiY](QWidget* control, const Twips& at) {
-        control->setGeometry(ToPixels(at.left, dpiX), ToPixels(at.top, dpiY),
-                             ToPixels(at.width, dpiX), ToPixels(at.height, dpiY));
+    const auto place = [this](QWidget* control, const TwipsRect& at) {
+        control->setGeometry(TwipsToPixels(at, *this));
     };
-    setFixedSize(ToPixels(kClientWidth, dpiX), ToPixels(kClientHeight, dpiY));
+    setFixedSize(TwipsToPixels(kClientArea, *this).size());
     place(lblOpenSave_[0], kFileNameLabel);
     place(txtOpenSave_, kFileNameBox);
     place(filOpenSave_, kFileListBox);
@@ -155,11 +145,14 @@ void frmOpenSave::PlaceControls() {
     place(cmdOpenSave_[1], kCancelButton);
 }
 
-void frmOpenSave::Form_Load() {
+// A start folder that has gone since is passed over without a word: the current one serves.
+void frmOpenSave::Form_Load(const FileListing& start) {
     {
         const QSignalBlocker quiet(drvOpenSave_);
         for (const Volume& volume : volumes_) drvOpenSave_->addItem(VolumeCaption(volume));
     }
+    if (!start.pattern.isEmpty()) filOpenSave_->SetPattern(start.pattern);
+    if (!start.folder.isEmpty()) QDir::setCurrent(start.folder);
     dirOpenSave_->SetPath(QDir::currentPath());
     dirOpenSave_Change();
     txtOpenSave_->setFocus();
@@ -282,7 +275,7 @@ QString frmOpenSave::Absolute(const QString& text) const {
 }
 
 void frmOpenSave::Choose(const QString& path, bool byDoubleClick) {
-    choice_ = {true, path, byDoubleClick};
+    choice_ = {true, path, byDoubleClick, {filOpenSave_->Folder(), filOpenSave_->Pattern()}};
     accept();
 }
 

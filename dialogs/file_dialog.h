@@ -22,36 +22,47 @@ class FolderList;
 // Open reads a record (caption "開く"), Save writes one (caption "新規保存").
 enum class OpenSaveMode { Open, Save };
 
+// The folder the file list shows and the pattern it lists by.
+struct FileListing {
+    QString folder;
+    QString pattern;
+};
+
 // What the user chose. A file picked from the list (by double-click, or by typing the name
 // of a listed file) is the one the caller keeps as GameFileName; a typed new name is not.
+// `listing` is where the file list stood when the file was chosen.
 struct FileChoice {
     bool chosen = false;
     QString path;
     bool byDoubleClick = false;
+    FileListing listing;
 };
 
-// Fixed-size, modal and centred on the screen. It starts in the process's current folder
-// and leaves the process in the folder the user last opened, so the next opening starts
-// there. It never reads or writes a record itself: the caller acts on the choice.
+// Fixed-size, modal and centred on the screen. It starts in the given folder, or else the
+// process's current folder, and leaves the process in the folder the user last opened, so
+// the next opening starts there. It never reads or writes a record itself: the caller acts
+// on the choice.
 class frmOpenSave : public QDialog {
     Q_OBJECT
 
   public:
-    // `initialText` goes into the file name box, wholly selected. `volumes` fills the drive
-    // list; the root file system should come first.
-    frmOpenSave(OpenSaveMode mode, const QString& initialText, QWidget* parent = nullptr,
-                const QList<Volume>& volumes = MountedVolumes());
+    // `initialText` goes into the file name box, wholly selected. The file list starts in
+    // `start`'s folder (the current folder when that is empty or cannot be entered) and with
+    // its pattern ("*.*" when empty). `volumes` fills the drive list; the root file system
+    // should come first.
+    frmOpenSave(OpenSaveMode mode, const QString& initialText, const FileListing& start = {},
+                QWidget* parent = nullptr, const QList<Volume>& volumes = MountedVolumes());
 
     // Shows the dialog modally and returns what the user chose.
-    static FileChoice ChooseGameFile(QWidget* parent, OpenSaveMode mode,
-                                     const QString& initialText);
+    static FileChoice ChooseGameFile(QWidget* parent, OpenSaveMode mode, const QString& initialText,
+                                     const FileListing& start = {});
 
     const FileChoice& Choice() const { return choice_; }
 
   private:
     void BuildControls();
     void PlaceControls();
-    void Form_Load();
+    void Form_Load(const FileListing& start);
 
     void drvOpenSave_Change(int index);
     void dirOpenSave_Activate(QTreeWidgetItem* item);

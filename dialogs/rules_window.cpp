@@ -3,10 +3,13 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
 
-#include "dialogs/window_place.h"
+#include "ui/design_units.h"
+#include "ui/window_place.h"
 
 namespace orbel {
 
@@ -75,6 +78,28 @@ constexpr int kButtonLine = 27;
 constexpr int kClientWidth = 11388;
 constexpr int kClientHeight = 8436;
 
+// The page, drawn from its top-left corner however it is scrolled.
+class PageView final : public QWidget {
+  public:
+    explicit PageView(int lineHeight) : lineHeight_(lineHeight) { setAutoFillBackground(true); }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(Qt::black);
+        const int ascent = QFontMetrics(font()).ascent();
+        int top = 0;
+        for (const char* line : kPage) {
+            painter.drawText(0, top + ascent, QString::fromUtf8(line));
+            top += lineHeight_;
+        }
+    }
+
+  private:
+    int lineHeight_;
+};
+
 }  // namespace
 
 std::span<const char* const> RulesPage() {
@@ -83,56 +108,68 @@ std::span<const char* const> RulesPage() {
 
 RulesWindow::RulesWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frm_Rules"));
     setWindowTitle(QStringLiteral("Orbel Five Game Rules"));
     setModal(true);
     QFont bold = font();
     bold.setBold(true);
     setFont(bold);
-    QPalette page = palette();
-    page.setColor(QPalette::Window, Qt::white);
-    page.setColor(QPalette::WindowText, Qt::black);
-    setPalette(page);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    setPalette(white);
     setAutoFillBackground(true);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* page = new PageView(LineHeight());
+    page->setObjectName(QStringLiteral("pic_Page"));
+    page->setMinimumSize(PageSize());
+    auto* ok = new QPushButton(QStringLiteral("OK"), page);
     ok->setObjectName(QStringLiteral("btn_OK"));
     ok->setFont(QFont());
-    ok->setGeometry(Twips(7920), (kButtonLine - 1) * LineHeight(), Twips(1095), Twips(405));
+    ok->setGeometry(TwipsToPixels(7920, *this), (kButtonLine - 1) * LineHeight(),
+                    TwipsToPixels(1095, *this), TwipsToPixels(405, *this));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    // Every line stays in view, however wide the font draws it.
-    const QFontMetrics metrics(font());
-    int widest = 0;
-    for (const char* line : kPage)
-        widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(line)));
-    const int lines = static_cast<int>(std::size(kPage));
-    setFixedSize(std::max(Twips(kClientWidth), widest + metrics.averageCharWidth()),
-                 std::max(Twips(kClientHeight), lines * LineHeight() + LineHeight() / 2));
+    auto* area = new QScrollArea;
+    area->setObjectName(QStringLiteral("scr_Page"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(QMargins());
+    layout->addWidget(area);
+    // OK first, as it always was; Tab reaches the page, whose keys scroll it.
+    ok->setFocus();
 
-    CentreOnScreen(*this);
+    OpenOnScreen(area->verticalScrollBar()->sizeHint().width());
 }
 
 int RulesWindow::LineHeight() const {
     return QFontMetrics(font()).lineSpacing();
 }
 
-int RulesWindow::Twips(int twips) const {
-    return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0));
+// Every line stays in view, however wide the font draws it.
+QSize RulesWindow::PageSize() const {
+    const QFontMetrics metrics(font());
+    int widest = 0;
+    for (const char* line : kPage)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(line)));
+    const int lines = static_cast<int>(std::size(kPage));
+    return {std::max(TwipsToPixels(kClientWidth, *this), widest + metrics.averageCharWidth()),
+            std::max(TwipsToPixels(kClientHeight, *this), lines * LineHeight() + LineHeight() / 2)};
 }
 
-// Always from the top-left corner: the page never scrolls.
-void RulesWindow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setFont(font());
-    painter.setPen(Qt::black);
-    const int ascent = QFontMetrics(font()).ascent();
-    int top = 0;
-    for (const char* line : kPage) {
-        painter.drawText(0, top + ascent, QString::fromUtf8(line));
-        top += LineHeight();
-    }
+// The whole page where the screen has room for it; otherwise the window takes what room
+// there is, frame included, and the page scrolls.
+void RulesWindow::OpenOnScreen(int scrollBarExtent) {
+    const QSize page = PageSize();
+    const QSize size = ScrolledSize(page, RoomOnScreen(*this), scrollBarExtent);
+    resize(size);
+    if (size == page)
+        CentreOnScreen(*this);
+    else
+        move(CentredInside(size.grownBy(FrameAllowance(*this)), AvailableArea(*this)));
 }
 
 }  // namespace orbel

@@ -2,15 +2,16 @@
 #pragma once
 
 #include <QDialog>
+#include <QSize>
 #include <span>
-
-class QPushButton;
 
 namespace orbel {
 
 // The page, one entry per line; an empty entry is a blank line.
 std::span<const char* const> RulesPage();
 
+// Opens showing the whole page where the screen has room for it. Where it has not, and when
+// the player makes the window smaller, the page scrolls; no line is ever out of reach.
 class RulesWindow final : public QDialog {
     Q_OBJECT
 
@@ -19,12 +20,11 @@ class RulesWindow final : public QDialog {
 
     // Line `line` (from 1) occupies the band from (line - 1) * LineHeight() downward.
     int LineHeight() const;
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
+    // Every line of the page, and at least the designed client area.
+    QSize PageSize() const;
 
   private:
-    int Twips(int twips) const;
+    void OpenOnScreen(int scrollBarExtent);
 };
 
 }  // namespace orbel

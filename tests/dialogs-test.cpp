@@ -1,18 +1,24 @@
 // The board-size window in its two uses and the rules window.
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 #include <string_view>
 
 #include "dialogs/board_size_dialog.h"
 #include "dialogs/rules_window.h"
-#include "dialogs/window_place.h"
+#include "ui/window_place.h"
 
 using orbel::BoardSizeDialog;
 using orbel::CentredInside;
 using orbel::RulesWindow;
+using orbel::ScrolledSize;
 
 namespace {
 
@@ -41,9 +47,36 @@ QPushButton* SizeButton(const QWidget& dialog, int index) {
     return dialog.findChild<QPushButton*>(QStringLiteral("btn_GameSize_%1").arg(index));
 }
 
-bool RowHasInk(const QImage& image, int top, int height, int right) {
-    for (int y = top; y < top + height && y < image.height(); ++y)
-        for (int x = 0; x < right && x < image.width(); ++x)
+QScrollArea* PageArea(const RulesWindow& rules) {
+    return rules.findChild<QScrollArea*>("scr_Page");
+}
+
+// Brings each line of the page into the window's view, at its first and at its last
+// character, and checks that it is seen there.
+void CheckEveryLineReachable(RulesWindow& rules) {
+    QScrollArea* area = PageArea(rules);
+    const QWidget* page = area->widget();
+    const QFontMetrics metrics(rules.font());
+    const int height = rules.LineHeight();
+    const auto lines = orbel::RulesPage();
+    for (int index = 0; index < static_cast<int>(lines.size()); ++index) {
+        const int width = std::max(1, metrics.horizontalAdvance(QString::fromUtf8(lines[index])));
+        for (const int x : {0, width - 1}) {
+            area->ensureVisible(x, index * height + height / 2, 1, height / 2);
+            const QRect seen = page->visibleRegion().boundingRect();
+            QVERIFY2(seen.contains(QRect(x, index * height, 1, height)),
+                     qPrintable(QStringLiteral("line %1 at %2").arg(index + 1).arg(x)));
+        }
+    }
+}
+
+// Whether the band of rows from `top`, `height` high, has dark pixels; in the picture's own
+// pixels, which on a scaled screen are finer than the widget's.
+bool RowHasInk(const QImage& image, int top, int height) {
+    const double ratio = image.devicePixelRatio();
+    const int last = std::min(static_cast<int>((top + height) * ratio), image.height());
+    for (int y = static_cast<int>(std::ceil(top * ratio)); y < last; ++y)
+        for (int x = 0; x < image.width(); ++x)
             if (qGray(image.pixel(x, y)) < 128) return true;
     return false;
 }
@@ -60,12 +93,16 @@ class DialogsTest : public QObject {
     void about_use_hides_the_size_buttons_and_leaves_the_game_usable();
     void about_shows_the_project_version();
     void size_window_texts_are_whole();
+    void size_window_focuses_the_size_it_is_given();
     void rules_page_keeps_the_rules_exactly();
     void rules_window_shows_every_line_and_ok_covers_none();
     void rules_ok_closes_the_window();
+    void rules_window_resized_by_the_player_keeps_every_line_in_reach();
     void windows_are_centred_inside_the_available_area_data();
     void windows_are_centred_inside_the_available_area();
-    void every_dialog_opens_inside_the_available_area();
+    void scrolled_size_data();
+    void scrolled_size();
+    void every_dialog_fits_inside_the_available_area();
 };
 
 void DialogsTest::size_window_offers_seven_sizes_and_returns_the_one_clicked() {
@@ -167,6 +204,30 @@ void DialogsTest::size_window_texts_are_whole() {
     }
 }
 
+// The size given (the one chosen last time) has the focus, so Enter or Space starts it, as
+// the window's keyboard reaches it; without one no size is taken by a key.
+void DialogsTest::size_window_focuses_the_size_it_is_given() {
+    const int sizes[7] = {5, 7, 9, 11, 13, 15, 17};
+    for (int index = 0; index < 7; ++index) {
+        BoardSizeDialog dialog(BoardSizeDialog::Use::ChooseSize, sizes[index]);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget(), SizeButton(dialog, index));
+        QVERIFY(SizeButton(dialog, index)->isDefault());
+        QTest::keyClick(dialog.windowHandle(), index % 2 ? Qt::Key_Space : Qt::Key_Return);
+        QCOMPARE(dialog.ChosenSize(), std::optional<int>(sizes[index]));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    BoardSizeDialog none(BoardSizeDialog::Use::ChooseSize);
+    none.show();
+    QVERIFY(QTest::qWaitForWindowActive(&none));
+    for (int index = 0; index < 7; ++index) QVERIFY(!SizeButton(none, index)->isDefault());
+    QTest::keyClick(none.windowHandle(), Qt::Key_Return);
+    QVERIFY(none.isVisible());
+    QCOMPARE(none.ChosenSize(), std::nullopt);
+}
+
 void DialogsTest::rules_page_keeps_the_rules_exactly() {
     const auto page = orbel::RulesPage();
     QVERIFY(page.size() >= 34);
@@ -177,8 +238,8 @@ void DialogsTest::rules_page_keeps_the_rules_exactly() {
     for (const int ours : {21, 22, 23, 34}) QVERIFY(!std::string_view(page[ours - 1]).empty());
 }
 
-// Every line lies inside the window, is drawn where it belongs, and the OK button sits on
-// blank lines only.
+// Every line is drawn on the page where it belongs and can be brought into view, and the
+// OK button sits on blank lines only.
 void DialogsTest::rules_window_shows_every_line_and_ok_covers_none() {
     RulesWindow rules;
     rules.show();
@@ -189,31 +250,60 @@ void DialogsTest::rules_window_shows_every_line_and_ok_covers_none() {
     const int height = rules.LineHeight();
     const QFontMetrics metrics(rules.font());
     QVERIFY(rules.font().bold());
-    QPushButton* ok = rules.findChild<QPushButton*>("btn_OK");
+    QWidget* sheet = PageArea(rules)->widget();
+    QPushButton* ok = sheet->findChild<QPushButton*>("btn_OK");
     QVERIFY(ok && ok->isVisible());
     QCOMPARE(ok->text(), QStringLiteral("OK"));
 
     ok->hide();  // so the page underneath can be read off the picture
-    const QImage picture = rules.grab().toImage();
+    const QImage picture = sheet->grab().toImage();
     ok->show();
     for (int index = 0; index < static_cast<int>(page.size()); ++index) {
         const QString text = QString::fromUtf8(page[index]);
         const QRect band(0, index * height, metrics.horizontalAdvance(text), height);
-        QVERIFY2(rules.rect().contains(band), qPrintable(QStringLiteral("line %1").arg(index + 1)));
+        QVERIFY2(sheet->rect().contains(band),
+                 qPrintable(QStringLiteral("line %1").arg(index + 1)));
         const bool blank = text.trimmed().isEmpty();
         if (!blank) QVERIFY2(!ok->geometry().intersects(band), qPrintable(text));
-        QCOMPARE(RowHasInk(picture, index * height, height, rules.width()), !blank);
+        QCOMPARE(RowHasInk(picture, index * height, height), !blank);
     }
-    QVERIFY(rules.rect().contains(ok->geometry()));
+    QVERIFY(sheet->rect().contains(ok->geometry()));
+    CheckEveryLineReachable(rules);
 }
 
+// OK has the keyboard when the window opens, so Enter closes it as a click does.
 void DialogsTest::rules_ok_closes_the_window() {
+    RulesWindow byClick;
+    byClick.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&byClick));
+    QTest::mouseClick(byClick.findChild<QPushButton*>("btn_OK"), Qt::LeftButton);
+    QVERIFY(!byClick.isVisible());
+    QCOMPARE(byClick.result(), int(QDialog::Accepted));
+
+    RulesWindow byKey;
+    byKey.show();
+    QVERIFY(QTest::qWaitForWindowActive(&byKey));
+    QCOMPARE(QApplication::focusWidget(), byKey.findChild<QPushButton*>("btn_OK"));
+    QTest::keyClick(byKey.windowHandle(), Qt::Key_Return);
+    QVERIFY(!byKey.isVisible());
+    QCOMPARE(byKey.result(), int(QDialog::Accepted));
+}
+
+// Smaller than the page, the window scrolls it; larger, it shows it whole.
+void DialogsTest::rules_window_resized_by_the_player_keeps_every_line_in_reach() {
     RulesWindow rules;
     rules.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rules));
-    QTest::mouseClick(rules.findChild<QPushButton*>("btn_OK"), Qt::LeftButton);
-    QVERIFY(!rules.isVisible());
-    QCOMPARE(rules.result(), int(QDialog::Accepted));
+    const QSize page = rules.PageSize();
+    for (const QSize size : {page / 2, page - QSize(1, 1), QSize(page.width() / 3, page.height()),
+                             page + QSize(100, 100)}) {
+        rules.resize(size);
+        QCOMPARE(rules.size(), size);
+        QCoreApplication::processEvents();  // the scroll bars come and go with the layout
+
+        CheckEveryLineReachable(rules);
+    }
+    QVERIFY(!PageArea(rules)->verticalScrollBar()->isVisible());
 }
 
 void DialogsTest::windows_are_centred_inside_the_available_area_data() {
@@ -251,7 +341,32 @@ void DialogsTest::windows_are_centred_inside_the_available_area() {
         QVERIFY(available.contains(QRect(place, frame)));
 }
 
-void DialogsTest::every_dialog_opens_inside_the_available_area() {
+void DialogsTest::scrolled_size_data() {
+    QTest::addColumn<QSize>("page");
+    QTest::addColumn<QSize>("room");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("fits exactly") << QSize(759, 763) << QSize(759, 763) << QSize(759, 763);
+    QTest::newRow("too tall: a bar down the side")
+        << QSize(759, 763) << QSize(1272, 684) << QSize(773, 684);
+    QTest::newRow("too tall, no room for the bar")
+        << QSize(759, 763) << QSize(766, 684) << QSize(766, 684);
+    // The bar along the bottom takes the last rows, so the page needs a bar down too.
+    QTest::newRow("too wide, and then too tall")
+        << QSize(759, 400) << QSize(600, 410) << QSize(600, 410);
+    QTest::newRow("too large both ways") << QSize(759, 763) << QSize(632, 476) << QSize(632, 476);
+}
+
+// The size never leaves the room, and shows the whole page whenever the room holds it.
+void DialogsTest::scrolled_size() {
+    QFETCH(QSize, page);
+    QFETCH(QSize, room);
+    QFETCH(QSize, expected);
+    QCOMPARE(ScrolledSize(page, room, 14), expected);
+}
+
+// Each window lies wholly on the available area. Where the screen holds it, the rules
+// window shows its whole page, as designed, centred; where it does not, the page scrolls.
+void DialogsTest::every_dialog_fits_inside_the_available_area() {
     BoardSizeDialog size(BoardSizeDialog::Use::ChooseSize);
     BoardSizeDialog about(BoardSizeDialog::Use::About);
     RulesWindow rules;
@@ -261,15 +376,22 @@ void DialogsTest::every_dialog_opens_inside_the_available_area() {
         const QRect available = window->screen()->availableGeometry();
         const QRect frame = window->frameGeometry();
         const char* name = qPrintable(window->windowTitle());
-        QVERIFY2(available.contains(frame.topLeft()), name);
+        QVERIFY2(available.contains(frame), name);
+        if (window == &rules && window->size() != rules.PageSize()) continue;
         // The frame is known only once shown, so it may shift the window by its thickness.
         const QSize thickness = frame.size() - window->size();
         const QPoint offCentre = frame.center() - available.center();
-        if (frame.width() <= available.width())
-            QVERIFY2(qAbs(offCentre.x()) <= thickness.width(), name);
-        if (frame.height() <= available.height())
-            QVERIFY2(qAbs(offCentre.y()) <= thickness.height(), name);
-        window->close();
+        QVERIFY2(qAbs(offCentre.x()) <= thickness.width(), name);
+        QVERIFY2(qAbs(offCentre.y()) <= thickness.height(), name);
+    }
+    const QScrollArea* area = PageArea(rules);
+    const QRect available = rules.screen()->availableGeometry();
+    const bool roomy = available.width() >= 1024 && available.height() >= 1024;
+    const bool whole = rules.size() == rules.PageSize() && area->viewport()->size() == rules.size();
+    if (roomy) QVERIFY(whole);
+    if (available.height() < rules.PageSize().height()) {
+        QVERIFY(!whole);
+        QVERIFY(area->verticalScrollBar()->isVisible());
     }
 }
 

@@ -22,6 +22,7 @@
 #include "dialogs/file_dialog_volumes.h"
 
 using orbel::FileChoice;
+using orbel::FileListing;
 using orbel::frmOpenSave;
 using orbel::OpenSaveMode;
 using orbel::Volume;
@@ -152,11 +153,14 @@ class FileDialogTest : public QObject {
     void drive_list_moves_to_the_volume_root();
     void cancel_escape_and_frame_close_choose_nothing();
     void current_folder_is_kept_between_openings();
+    void starts_in_the_given_folder_and_reports_where_the_file_was_chosen();
+    void a_start_folder_that_is_gone_leaves_the_current_one_quietly();
     void volumes_start_with_the_root_and_hold_by_whole_folders();
 
   private:
     std::unique_ptr<frmOpenSave> Show(OpenSaveMode mode, const QString& text,
-                                      const QList<Volume>& volumes = orbel::MountedVolumes());
+                                      const QList<Volume>& volumes = orbel::MountedVolumes(),
+                                      const FileListing& start = {});
 
     QString startFolder_;
     std::unique_ptr<QTemporaryDir> temp_;
@@ -184,8 +188,9 @@ void FileDialogTest::cleanup() {
 }
 
 std::unique_ptr<frmOpenSave> FileDialogTest::Show(OpenSaveMode mode, const QString& text,
-                                                  const QList<Volume>& volumes) {
-    auto dialog = std::make_unique<frmOpenSave>(mode, text, nullptr, volumes);
+                                                  const QList<Volume>& volumes,
+                                                  const FileListing& start) {
+    auto dialog = std::make_unique<frmOpenSave>(mode, text, start, nullptr, volumes);
     dialog->show();
     return dialog;
 }
@@ -227,6 +232,7 @@ void FileDialogTest::window_follows_the_twips_layout_fixed_modal_and_centred() {
     const QPoint offCentre = dialog->geometry().center() - dialog->screen()->geometry().center();
     QVERIFY2(offCentre.manhattanLength() <= frame.width() + frame.height() + 2,
              "the dialog is not centred on the screen");
+    QVERIFY(dialog->screen()->availableGeometry().contains(dialog->frameGeometry()));
 }
 
 void FileDialogTest::opening_shows_the_current_folder_and_every_file() {
@@ -459,6 +465,45 @@ void FileDialogTest::current_folder_is_kept_between_openings() {
     QCOMPARE(secondFolder, home_ + QStringLiteral("/sub"));
     QVERIFY(second.chosen && second.byDoubleClick);
     QCOMPARE(second.path, home_ + QStringLiteral("/sub/inner.rec"));
+}
+
+// The folder and the pattern of the last choice come back as the next opening's start.
+void FileDialogTest::starts_in_the_given_folder_and_reports_where_the_file_was_chosen() {
+    const QString sub = home_ + QStringLiteral("/sub");
+    const auto open = Show(OpenSaveMode::Open, QStringLiteral("*.rec"), orbel::MountedVolumes(),
+                           {sub, QStringLiteral("*.rec")});
+    QCOMPARE(QDir::currentPath(), sub);
+    QCOMPARE(PathLabel(open.get())->toolTip(), sub);
+    QCOMPARE(FolderList(open.get())->currentItem()->text(0), QStringLiteral("sub"));
+    QCOMPARE(Listed(FileList(open.get())), QStringList({"inner.rec"}));
+    DoubleClickFolder(open.get(), QDir(home_).dirName());
+    QCOMPARE(Listed(FileList(open.get())), QStringList({"game.rec"}));
+    DoubleClickFile(open.get(), QStringLiteral("game.rec"));
+    QVERIFY(open->Choice().chosen);
+    QCOMPARE(open->Choice().listing.folder, home_);
+    QCOMPARE(open->Choice().listing.pattern, QStringLiteral("*.rec"));
+
+    // No pattern given: the designed one. A new name typed after a pattern reports both.
+    const auto save =
+        Show(OpenSaveMode::Save, QStringLiteral("x.rec"), orbel::MountedVolumes(), {home_, {}});
+    QCOMPARE(Listed(FileList(save.get())), QStringList({"game.rec", "notes.txt", "README"}));
+    TypeAndPressOk(save.get(), QStringLiteral("sub/*.txt"));
+    TypeAndPressOk(save.get(), QStringLiteral("new.rec"));
+    QVERIFY(save->Choice().chosen);
+    QCOMPARE(save->Choice().path, QStringLiteral("new.rec"));
+    QCOMPARE(save->Choice().listing.folder, sub);
+    QCOMPARE(save->Choice().listing.pattern, QStringLiteral("*.txt"));
+}
+
+void FileDialogTest::a_start_folder_that_is_gone_leaves_the_current_one_quietly() {
+    MessageBoxWatcher watcher;
+    const auto dialog = Show(OpenSaveMode::Open, QStringLiteral("*.*"), orbel::MountedVolumes(),
+                             {home_ + QStringLiteral("/gone"), QStringLiteral("*.txt")});
+    QCOMPARE(QDir::currentPath(), home_);
+    QCOMPARE(PathLabel(dialog.get())->toolTip(), home_);
+    QCOMPARE(Listed(FileList(dialog.get())), QStringList({"notes.txt"}));
+    QCoreApplication::processEvents();
+    QVERIFY(watcher.seen.isEmpty());
 }
 
 void FileDialogTest::volumes_start_with_the_root_and_hold_by_whole_folders() {

@@ -18,7 +18,7 @@
 #include <functional>
 #include <utility>
 
-#include "dialogs/window_place.h"
+#include "ui/window_place.h"
 #include "window/orbel_pictures.h"
 
 namespace orbel {

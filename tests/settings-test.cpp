@@ -1,0 +1,269 @@
+// The player's settings: kept and read back, the designed defaults whenever the file cannot
+// be trusted, and where a remembered main window may open again.
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <random>
+
+#include "ui/player_settings.h"
+#include "ui/window_place.h"
+
+using orbel::PlayerSettings;
+using orbel::SettingsStore;
+
+namespace {
+
+const QRect kSeen(120, 80, 1077, 790);
+
+QVariant Optional(const std::optional<int>& value) {
+    return value ? QVariant(*value) : QVariant();
+}
+QVariant Optional(const std::optional<QRect>& value) {
+    return value ? QVariant(*value) : QVariant();
+}
+
+// What a file may hold under a key (a null value: the key is missing), each with the value
+// the setting must read as (null: none).
+struct Key {
+    const char* name;
+    std::function<QVariant(const PlayerSettings&)> setting;
+    QList<std::pair<QVariant, QVariant>> cases;
+};
+
+QList<Key> Keys() {
+    const QVariant none;
+    const QString folder = QStringLiteral("/home/player/棋譜 2");
+    return {
+        {"level",
+         [](const PlayerSettings& s) { return QVariant(s.level); },
+         {{0, 0}, {11, 11}, {6, 6}, {-1, 1}, {12, 1}, {"hard", 1}, {"3.5", 1}, {none, 1}}},
+        {"boardSize",
+         [](const PlayerSettings& s) { return Optional(s.boardSize); },
+         {{5, 5},
+          {17, 17},
+          {11, 11},
+          {3, none},
+          {8, none},
+          {19, none},
+          {"nine", none},
+          {none, none}}},
+        {"mainWindow/geometry",
+         [](const PlayerSettings& s) { return Optional(s.mainWindow); },
+         {{kSeen, kSeen},
+          {QRect(-1800, -60, 90, 90), QRect(-1800, -60, 90, 90)},
+          {QRect(0, 0, 0, 0), none},
+          {QRect(0, 0, -20, 300), none},
+          {QRect(40000, 0, 800, 600), none},
+          {"120 80 1077 790", none},
+          {none, none}}},
+        {"mainWindow/maximised",
+         [](const PlayerSettings& s) { return QVariant(s.mainWindowMaximised); },
+         {{true, true}, {false, false}, {"yes", false}, {none, false}}},
+        {"fileDialog/folder",
+         [](const PlayerSettings& s) { return QVariant(s.fileFolder); },
+         {{folder, folder}, {"games/old", ""}, {"", ""}, {none, ""}}},
+        {"fileDialog/pattern",
+         [](const PlayerSettings& s) { return QVariant(s.filePattern); },
+         {{"*.rec", "*.rec"},
+          {"*.rec;game??.txt", "*.rec;game??.txt"},
+          {"games/*.rec", "*.*"},
+          {"game.rec", "*.*"},
+          {"", "*.*"},
+          {none, "*.*"}}},
+        {"analysisWindow/geometry",
+         [](const PlayerSettings& s) { return Optional(s.analysisWindow); },
+         {{kSeen, kSeen}, {QRect(5, 5, 0, 10), none}, {12, none}, {none, none}}},
+    };
+}
+
+QSettings Raw() {
+    return QSettings(QSettings::UserScope, QStringLiteral("orbelfive"),
+                     QStringLiteral("orbelfive"));
+}
+
+int Uniform(std::mt19937& rng, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
+
+QRect RandomRect(std::mt19937& rng) {
+    return QRect(Uniform(rng, -3000, 3000), Uniform(rng, -3000, 3000), Uniform(rng, 1, 4000),
+                 Uniform(rng, 1, 3000));
+}
+
+PlayerSettings RandomSettings(std::mt19937& rng) {
+    const QString patterns[] = {"*.*", "*.rec", "*.rec;*.txt", "game??.rec"};
+    PlayerSettings settings;
+    settings.level = Uniform(rng, 0, 11);
+    if (Uniform(rng, 0, 3)) settings.boardSize = 5 + 2 * Uniform(rng, 0, 6);
+    if (Uniform(rng, 0, 1)) settings.mainWindow = RandomRect(rng);
+    settings.mainWindowMaximised = Uniform(rng, 0, 1) == 1;
+    if (Uniform(rng, 0, 1))
+        settings.fileFolder = QStringLiteral("/home/player/棋譜 %1").arg(Uniform(rng, 0, 99));
+    settings.filePattern = patterns[Uniform(rng, 0, 3)];
+    if (Uniform(rng, 0, 1)) settings.analysisWindow = RandomRect(rng);
+    return settings;
+}
+
+PlayerSettings Chosen() {
+    PlayerSettings settings;
+    settings.level = 0;
+    settings.boardSize = 13;
+    settings.mainWindow = kSeen;
+    settings.fileFolder = QStringLiteral("/srv/games");
+    settings.filePattern = QStringLiteral("*.rec");
+    return settings;
+}
+
+}  // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void settings_come_back_as_written();
+    void settings_out_of_range_read_as_their_defaults();
+    void a_corrupt_file_reads_as_designed_and_is_replaced();
+    void a_file_of_another_version_reads_as_designed();
+    void a_settings_folder_that_cannot_be_made_leaves_the_game_as_designed();
+    void remembered_geometry_opens_again_only_within_reach_data();
+    void remembered_geometry_opens_again_only_within_reach();
+
+  private:
+    std::unique_ptr<QTemporaryDir> home_;
+};
+
+// No test may reach the player's own settings.
+void SettingsTest::initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void SettingsTest::init() {
+    home_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(home_->isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home_->path());
+    QCOMPARE(SettingsStore().FileName(), home_->filePath("orbelfive/orbelfive.conf"));
+}
+
+void SettingsTest::settings_come_back_as_written() {
+    const SettingsStore store;
+    QCOMPARE(store.Read(), PlayerSettings());
+    std::mt19937 rng(20261208);
+    for (int round = 0; round < 40; ++round) {
+        const PlayerSettings written = RandomSettings(rng);
+        QVERIFY(store.Write(written));
+        QVERIFY2(store.Read() == written, qPrintable(QStringLiteral("round %1").arg(round)));
+    }
+    QVERIFY(QFile::exists(store.FileName()));
+}
+
+// Each key holds something random, valid or not; every setting reads as what it holds when
+// that is valid and as its designed default otherwise, whatever the others hold.
+void SettingsTest::settings_out_of_range_read_as_their_defaults() {
+    const QList<Key> keys = Keys();
+    std::mt19937 rng(5);
+    for (int round = 0; round < 80; ++round) {
+        QList<QVariant> expected;
+        {
+            QSettings raw = Raw();
+            raw.clear();
+            raw.setValue("version", 1);
+            for (const Key& key : keys) {
+                const auto& [stored, reads] = key.cases[Uniform(rng, 0, key.cases.size() - 1)];
+                if (!stored.isNull()) raw.setValue(key.name, stored);
+                expected.append(reads);
+            }
+        }
+        const PlayerSettings read = SettingsStore().Read();
+        for (int index = 0; index < keys.size(); ++index)
+            QVERIFY2(keys[index].setting(read) == expected[index],
+                     qPrintable(QStringLiteral("%1 in round %2").arg(keys[index].name).arg(round)));
+    }
+}
+
+void SettingsTest::a_corrupt_file_reads_as_designed_and_is_replaced() {
+    const SettingsStore store;
+    QVERIFY(QDir().mkpath(QFileInfo(store.FileName()).path()));
+    QFile file(store.FileName());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("version=1\nlevel=7\n\x01\x02\xff garbage\n[broken\nboardSize=9\n");
+    file.close();
+
+    QCOMPARE(store.Read(), PlayerSettings());
+    QVERIFY(store.Write(Chosen()));
+    QCOMPARE(store.Read(), Chosen());
+}
+
+// A file without a version is not ours either.
+void SettingsTest::a_file_of_another_version_reads_as_designed() {
+    for (const QVariant& version :
+         {QVariant(2), QVariant(0), QVariant(QStringLiteral("1.0")), QVariant()}) {
+        {
+            QSettings raw = Raw();
+            raw.clear();
+            if (!version.isNull()) raw.setValue("version", version);
+            raw.setValue("level", 7);
+            raw.setValue("boardSize", 9);
+            raw.setValue("fileDialog/pattern", QStringLiteral("*.rec"));
+        }
+        QCOMPARE(SettingsStore().Read(), PlayerSettings());
+    }
+}
+
+// Run as root, a folder's permissions stop nothing; a plain file where the folder should
+// be stops everyone.
+void SettingsTest::a_settings_folder_that_cannot_be_made_leaves_the_game_as_designed() {
+    QFile plain(home_->filePath("plain"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, plain.fileName());
+    const SettingsStore store;
+    QVERIFY(!store.Write(Chosen()));
+    QCOMPARE(store.Read(), PlayerSettings());
+    QVERIFY(!QFile::exists(store.FileName()));
+}
+
+void SettingsTest::remembered_geometry_opens_again_only_within_reach_data() {
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QList<QRect>>("available");
+    QTest::addColumn<bool>("restored");
+    const QRect laptop(0, 0, 1366, 740);
+    const QList<QRect> two = {QRect(0, 0, 1920, 1040), QRect(1920, 0, 1280, 1024)};
+    QTest::newRow("on the screen") << QRect(100, 100, 800, 600) << QList{laptop} << true;
+    QTest::newRow("on a second screen") << QRect(2100, 100, 800, 600) << two << true;
+    QTest::newRow("on a second screen that is gone")
+        << QRect(2100, 100, 800, 600) << QList{QRect(0, 0, 1920, 1040)} << false;
+    QTest::newRow("across both screens") << QRect(1850, 100, 800, 600) << two << true;
+    QTest::newRow("mostly off the left edge, a good grip left")
+        << QRect(-650, 100, 800, 600) << QList{laptop} << true;
+    QTest::newRow("off the left edge but a sliver")
+        << QRect(-760, 100, 800, 600) << QList{laptop} << false;
+    QTest::newRow("narrower than a grip, wholly on")
+        << QRect(20, 100, 60, 60) << QList{laptop} << true;
+    QTest::newRow("below the bottom") << QRect(100, 760, 800, 600) << QList{laptop} << false;
+    QTest::newRow("title under a panel at the top")
+        << QRect(100, 40, 800, 600) << QList{QRect(0, 32, 1366, 736)} << false;
+    QTest::newRow("title just below that panel")
+        << QRect(100, 62, 800, 600) << QList{QRect(0, 32, 1366, 736)} << true;
+    QTest::newRow("no geometry") << QRect() << QList{laptop} << false;
+}
+
+// A window whose title bar could not be reached opens centred instead.
+void SettingsTest::remembered_geometry_opens_again_only_within_reach() {
+    QFETCH(QRect, geometry);
+    QFETCH(QList<QRect>, available);
+    QFETCH(bool, restored);
+    const QMargins frame(4, 30, 4, 4);
+    const std::optional<QRect> place = orbel::RestoredGeometry(geometry, frame, available);
+    QCOMPARE(place.has_value(), restored);
+    if (place) QCOMPARE(*place, geometry);
+}
+
+QTEST_GUILESS_MAIN(SettingsTest)
+#include "settings-test.moc"
