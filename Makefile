@@ -8,8 +8,9 @@ PREFIX     ?= /usr/local
 PACKAGES   := cmake ninja-build g++ clang-format qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
               fonts-dejavu-core fonts-droid-fallback \
               desktop-file-utils appstream librsvg2-bin man-db
-# dpkg-shlibdeps and file work out the package's dependencies.
-PACKAGE_TOOLS := dpkg-dev file
+# dpkg-shlibdeps and file work out the package's dependencies; lintian checks the package.
+# `make check` installs them too, as its package-test builds and checks a package.
+PACKAGE_TOOLS := dpkg-dev file lintian
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build play check check-asan bench install uninstall package clean
@@ -41,7 +42,8 @@ play: build
 
 # The checks make every warning an error; configuring again each time lets a build folder
 # made by `make build` pick that up.
-check: deps
+check:
+	$(call install_missing,$(PACKAGES) $(PACKAGE_TOOLS))
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBEL_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -72,10 +74,12 @@ uninstall:
 	$$run rmdir --ignore-fail-on-non-empty "$$(dirname "$$doc")" && \
 	rm -f $(BUILD)/installed-files.txt
 
-# A Debian package in $(BUILD)/, for `sudo dpkg -i`.
+# A Debian package in $(BUILD)/, for `sudo dpkg -i`, that lintian passes without an error
+# or a warning.
 package: build
 	$(call install_missing,$(PACKAGE_TOOLS))
 	cd $(BUILD) && cpack -G DEB
+	lintian --fail-on error,warning $$(ls -t $(BUILD)/orbelfive_*.deb | head -n 1)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

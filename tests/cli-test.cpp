@@ -199,15 +199,21 @@ TEST(cli, help_and_version_answer_on_stdout_with_status_zero) {
         EXPECT_EQ(run.status, kCliDone) << word;
         EXPECT_EQ(run.err, "") << word;
         EXPECT_EQ(run.out.rfind("usage: orbelfive-cli analyse", 0), 0u) << run.out;
-        for (const char* mention : {"bench", "--level", "--reference", "--threads", "--version"})
+        for (const char* mention :
+             {"bench", "--level", "--reference", "--threads", " -v ", "--version"})
             EXPECT_NE(run.out.find(mention), std::string::npos) << "help lacks " << mention;
     }
-    const CliRun version = Cli({"--version"});
-    EXPECT_EQ(version.status, kCliDone);
-    EXPECT_EQ(version.err, "");
-    EXPECT_EQ(version.out, "orbelfive-cli " + std::string(kVersion) + "\n");
+    // -v as the game takes it.
+    for (const char* word : {"--version", "-v"}) {
+        const CliRun version = Cli({word});
+        EXPECT_EQ(version.status, kCliDone) << word;
+        EXPECT_EQ(version.err, "") << word;
+        EXPECT_EQ(version.out, "orbelfive-cli " + std::string(kVersion) + "\n") << word;
+    }
     // Only as the command: after one they are refused like any unknown option.
     EXPECT_EQ(Cli({"bench", "--version"}).status, kCliBadInput);
+    EXPECT_EQ(Cli({"bench", "-v"}).status, kCliBadInput);
+    EXPECT_EQ(Cli({"analyse", "-v", "game.txt"}).status, kCliBadInput);
 }
 
 TEST(cli, bad_input_gives_status_two_and_one_line_on_stderr_only) {

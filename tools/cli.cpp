@@ -22,7 +22,7 @@ constexpr std::string_view kUsage =
 constexpr std::string_view kHelp =
     "usage: orbelfive-cli analyse [--level L] RECORD_FILE\n"
     "       orbelfive-cli bench [--level L] [--reference] [--threads T]\n"
-    "       orbelfive-cli --help | --version\n"
+    "       orbelfive-cli -h | --help | -v | --version\n"
     "\n"
     "  analyse        print the position a game record reaches, its candidate moves and the\n"
     "                 best of them, as JSON on one line\n"
@@ -160,7 +160,7 @@ int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
         out << kHelp;
         return kCliDone;
     }
-    if (command == "--version") {
+    if (command == "--version" || command == "-v") {
         out << "orbelfive-cli " << kVersion << "\n";
         return kCliDone;
     }
