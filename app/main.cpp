@@ -8,6 +8,7 @@
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("orbelfive"));
+    QCoreApplication::setOrganizationName(QStringLiteral("orbelfive"));
     QCoreApplication::setApplicationVersion(QLatin1String(orbel::kVersion));
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -39,7 +40,8 @@ int main(int argc, char* argv[]) {
     }
     // The program decides when no window is left: a window closes before the next opens.
     QApplication::setQuitOnLastWindowClosed(false);
-    orbel::OrbelApp game;
+    const orbel::SettingsStore settings;
+    orbel::OrbelApp game({}, &settings);
     QObject::connect(&game, &orbel::OrbelApp::noWindowLeft, &application, &QApplication::quit);
     game.Start();
     return QApplication::exec();

@@ -7,16 +7,19 @@
 
 #include "dialogs/board_size_dialog.h"
 #include "dialogs/rules_window.h"
+#include "ui/window_place.h"
 #include "window/main_window.h"
 #include "window/orbel_pictures.h"
 
 namespace orbel {
 
-OrbelApp::OrbelApp(RootSearch search, QObject* parent)
+OrbelApp::OrbelApp(RootSearch search, const SettingsStore* store, QObject* parent)
     : QObject(parent),
       game_(std::make_unique<Game>(scheduler_,
                                    search ? std::make_unique<ComputerPlayer>(std::move(search))
-                                          : std::make_unique<ComputerPlayer>())) {
+                                          : std::make_unique<ComputerPlayer>())),
+      store_(store),
+      settings_(store ? store->Read() : PlayerSettings{}) {
     QApplication::setWindowIcon(OrbelIcon());
 }
 
@@ -31,7 +34,7 @@ void OrbelApp::Start() {
 }
 
 void OrbelApp::AskBoardSize() {
-    auto* dialog = new BoardSizeDialog(BoardSizeDialog::Use::ChooseSize);
+    auto* dialog = new BoardSizeDialog(BoardSizeDialog::Use::ChooseSize, settings_.boardSize);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &BoardSizeDialog::sizeChosen, this, &OrbelApp::btn_GameSize_Click);
     // A choice only hides the dialog; every opening makes it anew.
@@ -42,7 +45,14 @@ void OrbelApp::AskBoardSize() {
 }
 
 void OrbelApp::btn_GameSize_Click(int size) {
+    settings_.boardSize = size;
+    Remember();
     StartGame(size);
+}
+
+// A settings file that cannot be written only means the next run starts as designed.
+void OrbelApp::Remember() {
+    if (store_) store_->Write(settings_);
 }
 
 MainWindow* OrbelApp::StartGame(int size) {
@@ -68,10 +78,34 @@ MainWindow* OrbelApp::OpenMainWindow() {
     connect(window, &MainWindow::saveGameRequested, this,
             [this] { records_.mnuFileItem_Click(2); });
     connect(window, &QObject::destroyed, this, &OrbelApp::CheckWindowsLeft);
+    connect(window, &MainWindow::levelChosen, this, [this](int level) {
+        settings_.level = level;
+        Remember();
+    });
+    connect(window, &MainWindow::closing, this, [this, window] { RememberWhereItIs(*window); });
     mainWindow_ = window;
-    window->Form_Load();
-    window->show();
+    window->Form_Load(settings_.level);
+    ShowWhereThePlayerLeftIt(*window);
     return window;
+}
+
+// Where the window last was, if that is on a screen there is now; centred otherwise.
+void OrbelApp::ShowWhereThePlayerLeftIt(MainWindow& window) {
+    if (settings_.mainWindow) {
+        if (const auto place =
+                RestoredGeometry(*settings_.mainWindow, FrameAllowance(window), AvailableAreas()))
+            window.setGeometry(*place);
+    }
+    if (settings_.mainWindowMaximised)
+        window.showMaximized();
+    else
+        window.show();
+}
+
+void OrbelApp::RememberWhereItIs(const MainWindow& window) {
+    settings_.mainWindow = window.normalGeometry();
+    settings_.mainWindowMaximised = window.isMaximized();
+    Remember();
 }
 
 // The About window shares its form with the board-size dialog, so it goes first.

@@ -8,6 +8,7 @@
 #include "app/record_commands.h"
 #include "dialogs/board_size_dialog.h"
 #include "game/game.h"
+#include "ui/player_settings.h"
 #include "window/main_window.h"
 #include "window/qt_scheduler.h"
 
@@ -17,8 +18,10 @@ class OrbelApp final : public QObject {
     Q_OBJECT
 
   public:
-    // An empty `search` plays with the fast search.
-    explicit OrbelApp(RootSearch search = {}, QObject* parent = nullptr);
+    // An empty `search` plays with the fast search. With a `store` the program remembers
+    // its player (level, board size, window place, the file dialog's folder) in it.
+    explicit OrbelApp(RootSearch search = {}, const SettingsStore* store = nullptr,
+                      QObject* parent = nullptr);
     ~OrbelApp() override;
 
     // Opens the board-size window, the program's first.
@@ -36,6 +39,10 @@ class OrbelApp final : public QObject {
     BoardSizeDialog* aboutWindow() const { return aboutWindow_; }
     RecordCommands& records() { return records_; }
 
+    // What is remembered of the player; Remember() keeps it for the next run.
+    PlayerSettings& settings() { return settings_; }
+    void Remember();
+
   signals:
     // Sent once no window of the program is open any more.
     void noWindowLeft();
@@ -48,11 +55,15 @@ class OrbelApp final : public QObject {
     void mnu_Rules_Click();
     void CloseMainWindow();
     MainWindow* OpenMainWindow();
+    void ShowWhereThePlayerLeftIt(MainWindow& window);
+    void RememberWhereItIs(const MainWindow& window);
     void CheckWindowsLeft();
 
     // The game's clock outlives the game, so nothing it holds runs into a game gone.
     QtScheduler scheduler_;
     std::unique_ptr<Game> game_;
+    const SettingsStore* store_ = nullptr;
+    PlayerSettings settings_;
     RecordCommands records_{*this};
     QPointer<MainWindow> mainWindow_;
     QPointer<BoardSizeDialog> sizeDialog_;

@@ -26,10 +26,15 @@ void RecordCommands::mnuFileItem_Click(int index) {
     // writes the game as it stood when Save was chosen.
     const ModalHold hold(app_.game());
     const bool load = index == 1;
+    PlayerSettings& remembered = app_.settings();
     const FileChoice choice =
         frmOpenSave::ChooseGameFile(Window(), load ? OpenSaveMode::Open : OpenSaveMode::Save,
-                                    load ? QStringLiteral("*.*") : GameFileName_);
+                                    load ? remembered.filePattern : GameFileName_,
+                                    {remembered.fileFolder, remembered.filePattern});
     if (!choice.chosen) return;
+    remembered.fileFolder = choice.listing.folder;
+    remembered.filePattern = choice.listing.pattern;
+    app_.Remember();
     if (choice.byDoubleClick) GameFileName_ = choice.path;
     if (load)
         LoadGameRecord(choice.path);

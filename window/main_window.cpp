@@ -624,9 +624,11 @@ void MainWindow::btn_Forward_Click() {
 
 void MainWindow::mnu_Level_Click(int level) {
     controller_.ChooseLevel(level);
+    emit levelChosen(level);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    emit closing();
     StopAndLetGo();
     QMainWindow::closeEvent(event);
 }

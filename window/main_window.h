@@ -42,6 +42,10 @@ class MainWindow final : public QMainWindow, public GameView {
     void saveGameRequested();
     void rulesRequested();
     void aboutRequested();
+    // The player picked a level from the menu.
+    void levelChosen(int level);
+    // The window is about to close, still where the player left it.
+    void closing();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
