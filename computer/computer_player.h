@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "computer/best_moves.h"
 #include "computer/fast_search.h"
 #include "computer/random.h"
 #include "computer/search.h"
@@ -14,14 +15,6 @@
 #include "engine/move_generation.h"
 
 namespace orbel {
-
-// The root candidates that share the best value, in row order: the set the coin flips
-// choose from.
-struct BestMoves {
-    int16_t codes[kMaxCandidates] = {};
-    int count = 0;
-    Tenths value = kNoScore;
-};
 
 class ComputerPlayer {
   public:
