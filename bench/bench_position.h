@@ -17,6 +17,10 @@ struct BenchPosition {
 
 std::span<const BenchPosition> BenchPositions();
 
+// A whole game of the program playing itself, to time the review of a game: 13 x 13, its
+// moves up to the one that completed a line.
+BenchPosition ReviewBenchGame();
+
 // A new game of the position's size with its moves played; false if the rules refuse one.
 bool SetUpBenchPosition(const BenchPosition& position, BoardState& b);
 

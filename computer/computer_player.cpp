@@ -6,9 +6,6 @@ namespace orbel {
 
 ComputerPlayer::ComputerPlayer()
     : fast_(std::make_unique<FastSearch>()),
-      search_([fast = fast_.get()](BoardState& b, SearchTables& t, SearchRun& run) {
-          return fast->RootValues(b, t, run);
-      }),
       tables_(std::make_unique<SearchTables>()),
       position_(std::make_unique<BoardState>()),
       job_(std::make_unique<BoardState>()) {}
@@ -23,6 +20,11 @@ ComputerPlayer::~ComputerPlayer() = default;
 
 BestMoves ComputerPlayer::Choose(const BoardState& position, int level,
                                  const std::atomic<bool>& cancel) {
+    if (fast_) {
+        BestMoves best;
+        if (!fast_->Best(position, level, &cancel, best)) return BestMoves{};
+        return best;
+    }
     *position_ = position;
     SearchRun run;
     run.level = level;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "computer/best_moves.h"
 #include "computer/fast_search.h"
 #include "computer/random.h"
 #include "computer/search.h"
@@ -16,14 +17,6 @@
 #include "engine/move_generation.h"
 
 namespace orbel {
-
-// The root candidates that share the best value, in row order: the set the coin flips
-// choose from.
-struct BestMoves {
-    int16_t codes[kMaxCandidates] = {};
-    int count = 0;
-    Tenths value = kNoScore;
-};
 
 // What the game asks of a computer: a search that runs while the game goes on.
 class Computer {

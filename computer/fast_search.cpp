@@ -66,8 +66,17 @@ struct FastSearch::Pool {
     explicit Pool(const FastSearchOptions& options);
     ~Pool();
 
-    bool RootValues(BoardState& b, SearchTables& t, SearchRun& run);
+    // Fills `column` with the root candidates of b, sorted, and, unless stopped, their
+    // values as `mode` asks.
+    bool Values(BoardState& b, CandidateColumn column, int level, RootValueMode mode,
+                const std::atomic<bool>* stop, uint64_t& nodes);
+    // The root's pushes as the fast board makes them, in the column's order.
+    void LoadRoot(const BoardState& b, const CandidateColumn& column);
+    void BeginSearch(const std::atomic<bool>* stop);
+    void EndSearch(uint64_t& nodes);
     bool SearchLevel(int level);
+    bool ExactLevel(int level);
+    Tenths ExactValue(const FastMove& m, int level);
     Tenths SearchPV(FastTree& tree, int ply, int remaining, Tenths alpha, Tenths beta);
     Tenths PVChild(FastTree& tree, int ply, const FastMove& m, int remaining, Tenths alpha,
                    Tenths beta);
@@ -98,6 +107,13 @@ struct FastSearch::Pool {
     Tenths values[kMaxCandidates] = {};
     int order[kMaxCandidates] = {};
     FastMove ordered[kMaxCandidates];
+
+    // For the calls that take a const position and give no tables: a copy to generate the
+    // root candidates on, and the column they go into.
+    std::unique_ptr<BoardState> scratch = std::make_unique<BoardState>();
+    int16_t columnCodes[kMaxCandidates + 1] = {};
+    Tenths statics[kMaxCandidates] = {};  // the root candidates' static scores, sorted
+    Tenths columnScores[kMaxCandidates + 1] = {};
 };
 
 FastSearch::Pool::Pool(const FastSearchOptions& options)
@@ -276,38 +292,70 @@ bool FastSearch::Pool::SearchLevel(int level) {
     return true;
 }
 
-bool FastSearch::Pool::RootValues(BoardState& b, SearchTables& t, SearchRun& run) {
-    // The root candidates exactly as the step-by-step search lists them.
-    t.SearchDepth = 1;
-    GenerateMoves(b, t.Column(1));
-    run.nodes += static_cast<uint64_t>(t.SearchCount[1]);
-    SortCandidates(t.Column(1));
-    rootCount = t.SearchCount[1];
-    // The tables have rows for kDeepestLevel plies and no more.
-    const int deepest = std::min<int>(run.level, kDeepestLevel);
-    if (deepest <= 1 || rootCount == 0 || t.SearchScores[1][1] > Whole(9999)) return !run.Stopped();
+// Every root candidate with a full window of its own: each one's value is exact.
+bool FastSearch::Pool::ExactLevel(int level) {
+    for (int k = 0; k < rootCount; ++k) {
+        const int i = order[k];
+        values[i] = ExactValue(rootMoves[i], level);
+        if (trees[0]->Aborted()) return false;
+    }
+    return true;
+}
 
-    FastTree& tree = *trees[0];
-    FastBoard& root = tree.Board(0);
+// A line of the mover's own ends the game where it is made: no look-ahead below it.
+Tenths FastSearch::Pool::ExactValue(const FastMove& m, int level) {
+    if (level <= 1 || m.score == kLineScore) return Whole(m.score);
+    return PVChild(*trees[0], 0, m, level - 1, -kInfinity, kInfinity);
+}
+
+void FastSearch::Pool::LoadRoot(const BoardState& b, const CandidateColumn& column) {
+    FastBoard& root = trees[0]->Board(0);
     root.Load(b);
     for (int i = 0; i < rootCount; ++i) {
         FastMove& m = rootMoves[i];
-        [[maybe_unused]] const bool legal = root.MoveFromCode(t.SearchMoves[1][i + 1], m);
+        [[maybe_unused]] const bool legal = root.MoveFromCode(column.moves[i + 1], m);
         assert(legal);
         root.Score(m);
-        assert(Whole(m.score) == t.SearchScores[1][i + 1]);
+        assert(Whole(m.score) == column.scores[i + 1]);
         order[i] = i;
     }
-    for (auto& other : trees) other->Begin(run.stop);
+}
+
+void FastSearch::Pool::BeginSearch(const std::atomic<bool>* stop) {
+    for (auto& other : trees) other->Begin(stop);
     table.NextSearch();
     Searching(true);
+}
 
+void FastSearch::Pool::EndSearch(uint64_t& nodes) {
+    Searching(false);
+    for (auto& other : trees) nodes += other->Nodes();
+}
+
+bool FastSearch::Pool::Values(BoardState& b, CandidateColumn column, int level, RootValueMode mode,
+                              const std::atomic<bool>* stop, uint64_t& nodes) {
+    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+    // The root candidates exactly as the step-by-step search lists them.
+    GenerateMoves(b, column);
+    nodes += static_cast<uint64_t>(column.count);
+    SortCandidates(column);
+    rootCount = column.count;
+    std::copy_n(column.scores + 1, rootCount, statics);
+    // The tables have rows for kDeepestLevel plies and no more.
+    const int deepest = std::min<int>(level, kDeepestLevel);
+    const bool every = mode == RootValueMode::Every;
+    const bool ownLine = rootCount > 0 && column.scores[1] > Whole(9999);
+    if (deepest <= 1 || rootCount == 0 || (ownLine && !every)) return !stopped();
+
+    LoadRoot(b, column);
+    BeginSearch(stop);
     bool finished = true;
     // Two levels at a time: a level's values and best pushes differ most from the one just
-    // below it, where the other side has the last word.
-    for (int level = deepening ? 2 + deepest % 2 : deepest; level <= deepest && finished;
-         level += 2) {
-        finished = SearchLevel(level);
+    // below it, where the other side has the last word. Exact values of every candidate
+    // need no root order, but the table's moves of the levels below still speed them up.
+    const int last = every ? deepest - 2 : deepest;
+    for (int l = deepening && !ownLine ? 2 + deepest % 2 : deepest; l <= last && finished; l += 2) {
+        finished = SearchLevel(l);
         // The next level tries the best candidates of this one first.
         for (int i = 1; i < rootCount; ++i) {
             const int moving = order[i];
@@ -316,11 +364,20 @@ bool FastSearch::Pool::RootValues(BoardState& b, SearchTables& t, SearchRun& run
             order[j] = moving;
         }
     }
-    Searching(false);
-    for (auto& other : trees) run.nodes += other->Nodes();
-    if (!finished || run.Stopped()) return false;
-    for (int i = 0; i < rootCount; ++i) t.SearchScores[1][i + 1] = values[i];
+    if (every && finished) finished = ExactLevel(deepest);
+    EndSearch(nodes);
+    if (!finished || stopped()) return false;
+    for (int i = 0; i < rootCount; ++i) column.scores[i + 1] = values[i];
     return true;
+}
+
+void BestOfCandidates(const RootCandidates& candidates, BestMoves& out) {
+    int count = candidates.count;
+    if (count > 0 && candidates.scores[0] > Whole(9999)) {
+        count = 1;
+        while (count < candidates.count && candidates.scores[count] > Whole(9999)) ++count;
+    }
+    CollectBestMoves(candidates.codes, candidates.values, count, out);
 }
 
 FastSearch::FastSearch(const FastSearchOptions& options) : pool_(std::make_unique<Pool>(options)) {}
@@ -328,7 +385,56 @@ FastSearch::FastSearch(const FastSearchOptions& options) : pool_(std::make_uniqu
 FastSearch::~FastSearch() = default;
 
 bool FastSearch::RootValues(BoardState& b, SearchTables& t, SearchRun& run) {
-    return pool_->RootValues(b, t, run);
+    t.SearchDepth = 1;
+    return pool_->Values(b, t.Column(1), run.level, RootValueMode::Best, run.stop, run.nodes);
+}
+
+bool FastSearch::Candidates(const BoardState& position, int level, RootValueMode mode,
+                            const std::atomic<bool>* stop, RootCandidates& out, uint64_t* nodes) {
+    Pool& p = *pool_;
+    *p.scratch = position;
+    int16_t count = 0;
+    uint64_t scored = 0;
+    const bool done =
+        p.Values(*p.scratch, {p.columnCodes, p.columnScores, count}, level, mode, stop, scored);
+    if (nodes) *nodes += scored;
+    out.count = count;
+    std::copy_n(p.columnCodes + 1, count, out.codes);
+    std::copy_n(p.statics, count, out.scores);
+    std::copy_n(p.columnScores + 1, count, out.values);
+    return done;
+}
+
+bool FastSearch::Best(const BoardState& position, int level, const std::atomic<bool>* stop,
+                      BestMoves& out, uint64_t* nodes) {
+    Pool& p = *pool_;
+    *p.scratch = position;
+    int16_t count = 0;
+    uint64_t scored = 0;
+    const bool done = p.Values(*p.scratch, {p.columnCodes, p.columnScores, count}, level,
+                               RootValueMode::Best, stop, scored);
+    if (nodes) *nodes += scored;
+    if (!done) count = 0;
+    CollectBestMoves(p.columnCodes + 1, p.columnScores + 1, count, out);
+    return done;
+}
+
+bool FastSearch::CandidateValue(const BoardState& position, int level, int code,
+                                const std::atomic<bool>* stop, Tenths& value, uint64_t* nodes) {
+    Pool& p = *pool_;
+    FastBoard& root = p.trees[0]->Board(0);
+    root.Load(position);
+    FastMove m;
+    if (!root.MoveFromCode(code, m)) return false;
+    root.Score(m);
+    p.BeginSearch(stop);
+    const Tenths found = p.ExactValue(m, std::min(level, kDeepestLevel));
+    const bool done = !p.trees[0]->Aborted() && !(stop && stop->load(std::memory_order_relaxed));
+    uint64_t scored = 1;
+    p.EndSearch(scored);
+    if (nodes) *nodes += scored;
+    if (done) value = found;
+    return done;
 }
 
 int FastSearch::Threads() const {

@@ -21,6 +21,7 @@
 #include "orbel_version.h"
 #include "random_games.h"
 #include "records/record_file.h"
+#include "records/replay.h"
 #include "temp_folder.h"
 #include "test_positions.h"
 #include "tools/analyse.h"
@@ -193,14 +194,102 @@ TEST(analyse, runs_the_search_it_is_given) {
     EXPECT_EQ(levelSeen, 4);
 }
 
+// The value of one field of a line of JSON: the text up to the next ',' or '}' or, for a
+// list, up to its ']'.
+std::string Field(const std::string& json, const std::string& name) {
+    const std::string key = "\"" + name + "\":";
+    const size_t at = json.find(key);
+    if (at == std::string::npos) return "";
+    const size_t start = at + key.size();
+    const size_t end =
+        json[start] == '[' ? json.find(']', start) + 1 : json.find_first_of(",}", start);
+    return json.substr(start, end - start);
+}
+
+TEST(review, prints_one_line_per_move_with_its_value_the_best_and_a_loss_never_below_zero) {
+    std::mt19937 rng(2026);
+    const auto record = testing::RandomRecord(9, 30, rng);
+    TempFolder folder;
+    const std::string file = folder.Save("game.txt", *record);
+    const CliRun run = Cli({"review", "--level", "3", file});
+    ASSERT_EQ(run.status, kCliDone) << run.err;
+    EXPECT_EQ(run.err, "");
+    std::istringstream lines(run.out);
+    int count = 0;
+    for (std::string line; std::getline(lines, line);) {
+        ++count;
+        ASSERT_EQ(line.front(), '{');
+        ASSERT_EQ(line.back(), '}');
+        EXPECT_EQ(Field(line, "move"), std::to_string(count));
+        const std::string side = Field(line, "side");
+        EXPECT_TRUE(side == "-1" || side == "1") << line;
+        const int code = std::stoi(Field(line, "code"));
+        EXPECT_EQ(std::stoi(Field(line, "cell")), PlacementOf(code)) << line;
+        EXPECT_EQ(std::stoi(Field(line, "direction")), DirectionOf(code)) << line;
+        EXPECT_EQ(Field(line, "cell"), std::to_string(record->RecordPlaced[count])) << line;
+        EXPECT_EQ(Field(line, "moved"), std::to_string(record->RecordMoved[count])) << line;
+        EXPECT_EQ(Field(line, "level"), "3");
+        const double value = std::stod(Field(line, "value"));
+        const double best = std::stod(Field(line, "best_value"));
+        const double loss = std::stod(Field(line, "loss"));
+        // No move is worth more than the best, except that beside a line of the mover's
+        // own, which the search takes at once, another push may win by more.
+        EXPECT_TRUE(value <= best || (value >= 5000 && best >= 5000)) << line;
+        EXPECT_GE(loss, 0.0) << line;
+        EXPECT_FALSE(BestOf(line).empty()) << line;
+        // Every value has one digit after the point, as analyse writes them.
+        for (const char* name : {"value", "best_value", "loss"}) {
+            const std::string text = Field(line, name);
+            EXPECT_EQ(text.find('.'), text.size() - 2) << name << " in " << line;
+        }
+    }
+    EXPECT_EQ(count, record->RecordCount);
+
+    // Level 5 unless told; a record without moves has nothing to review.
+    const CliRun fiveMoves = Cli({"review", folder.Save("five.txt", [] {
+                                      GameRecord r;
+                                      r.RecordCount = 1;
+                                      r.RecordPlaced[1] = 40;
+                                      r.RecordMoved[1] = 41;
+                                      return r;
+                                  }())});
+    ASSERT_EQ(fiveMoves.status, kCliDone) << fiveMoves.err;
+    EXPECT_EQ(Field(fiveMoves.out, "level"), "5");
+    const CliRun none = Cli({"review", folder.Save("none.txt", GameRecord{})});
+    EXPECT_EQ(none.status, kCliDone);
+    EXPECT_EQ(none.out, "");
+}
+
+TEST(bench, analysis_times_deepening_two_middle_games_and_reviewing_a_whole_game) {
+    const CliRun run = Cli({"bench", "--analysis", "--level", "3"});
+    ASSERT_EQ(run.status, kCliDone) << run.err << run.out;
+    EXPECT_EQ(run.out.rfind("analysis: levels 1 to 3, threads 1\n", 0), 0u) << run.out;
+    const BenchPosition game = ReviewBenchGame();
+    EXPECT_NE(
+        run.out.find("review: 13 x 13 game of " + std::to_string(game.moves) + " moves at level 5"),
+        std::string::npos)
+        << run.out;
+    for (const char* line :
+         {"     9     24  every           3", "    17     24  best only       3"})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+    // The review game is a whole game: its last move completes a line.
+    BoardState b;
+    StartPosition(b, game.size);
+    for (int i = 0; i < game.moves; ++i) {
+        ASSERT_FALSE(ScanLines(b).Any());
+        ASSERT_EQ(PlayRecordedMove(b, game.cells[2 * i], game.cells[2 * i + 1]), RecordError::None);
+    }
+    EXPECT_TRUE(ScanLines(b).Any());
+}
+
 TEST(cli, help_and_version_answer_on_stdout_with_status_zero) {
     for (const char* word : {"--help", "-h"}) {
         const CliRun run = Cli({word});
         EXPECT_EQ(run.status, kCliDone) << word;
         EXPECT_EQ(run.err, "") << word;
         EXPECT_EQ(run.out.rfind("usage: orbelfive-cli analyse", 0), 0u) << run.out;
-        for (const char* mention :
-             {"bench", "--level", "--reference", "--threads", " -v ", "--version"})
+        for (const char* mention : {"review", "bench", "--level", "--reference", "--threads",
+                                    "--analysis", " -v ", "--version"})
             EXPECT_NE(run.out.find(mention), std::string::npos) << "help lacks " << mention;
     }
     // -v as the game takes it.
@@ -244,6 +333,13 @@ TEST(cli, bad_input_gives_status_two_and_one_line_on_stderr_only) {
         {{"analyse", goodFile, goodFile}, {"one record file"}},
         {{"analyse", missing}, {missing + ": ", "(error 1)"}},
         {{"analyse", ringFile}, {ringFile + ": ", "move 2", "outer ring", "(error 15)"}},
+        {{"review"}, {"review: missing the record file"}},
+        {{"review", "--level", "12", goodFile}, {"--level", "'12'"}},
+        {{"review", "--depth", "3", goodFile}, {"review", "--depth"}},
+        {{"review", goodFile, goodFile}, {"one record file"}},
+        {{"review", missing}, {missing + ": ", "(error 1)"}},
+        {{"review", ringFile}, {ringFile + ": ", "move 2", "outer ring", "(error 15)"}},
+        {{"bench", "--analysis", "--reference"}, {"--analysis", "--reference"}},
         {{"bench", "--threads", "0"}, {"--threads"}},
         {{"bench", "--level", "12"}, {"--level"}},
         {{"bench", "positions"}, {"'positions'"}},

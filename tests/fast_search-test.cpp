@@ -57,11 +57,21 @@ std::string Describe(const BoardState& b, int level) {
     return text;
 }
 
+// Where the best value is that of a root whose every candidate loses by running out of
+// pushes.
+bool EveryRootValueLoses(const SearchTables& t) {
+    if (t.SearchCount[1] == 0) return false;
+    for (int i = 1; i <= t.SearchCount[1]; ++i)
+        if (t.SearchScores[1][i] >= kNoScore) return false;
+    return true;
+}
+
 class Referee {
   public:
     explicit Referee(const FastSearchOptions& options = {}) : fast_(options) {}
 
-    // Both searches on copies of b; every difference is reported against the position.
+    // Both searches on copies of b, the fast one through RootValues and through Best; every
+    // difference is reported against the position.
     void Compare(const BoardState& b, int level) {
         BoardState forReference = b;
         BoardState forFast = b;
@@ -79,17 +89,37 @@ class Referee {
         ASSERT_EQ(got.bestMoves, expected.bestMoves) << Describe(b, level);
         ASSERT_TRUE(std::equal(forFast.Board, forFast.Board + kBoardEntries, b.Board));
         ASSERT_EQ(forFast.SideToMove, b.SideToMove);
+
+        // The same answer without tables, as the game asks for it.
+        ASSERT_TRUE(fast_.Best(b, level, nullptr, *best_));
+        ASSERT_EQ(best_->count, static_cast<int>(expected.bestMoves.size())) << Describe(b, level);
+        if (best_->count > 0) {
+            ASSERT_EQ(best_->value, expected.best) << Describe(b, level);
+        }
+        ASSERT_TRUE(
+            std::equal(best_->codes, best_->codes + best_->count, expected.bestMoves.begin()))
+            << Describe(b, level);
+
+        if (EveryRootValueLoses(*reference_)) {
+            ++allLosing_;
+            // The best of a losing root is still a move: the computer must play it.
+            ASSERT_GT(expected.bestMoves.size(), 0u) << Describe(b, level);
+            ASSERT_LT(expected.best, kNoScore) << Describe(b, level);
+        }
         ++compared_;
     }
 
     int Compared() const { return compared_; }
+    int AllLosing() const { return allLosing_; }
     FastSearch& Fast() { return fast_; }
 
   private:
     FastSearch fast_;
     std::unique_ptr<SearchTables> reference_ = std::make_unique<SearchTables>();
     std::unique_ptr<SearchTables> tables_ = std::make_unique<SearchTables>();
+    std::unique_ptr<BestMoves> best_ = std::make_unique<BestMoves>();
     int compared_ = 0;
+    int allLosing_ = 0;
 };
 
 int RandomInt(std::mt19937& rng, int lo, int hi) {
@@ -165,107 +195,106 @@ int Orbels(const BoardState& b) {
     return count;
 }
 
-TEST(fast_search, agrees_with_the_step_by_step_search_on_games_of_every_size) {
-    std::mt19937 rng(20240611);
-    Referee referee;
-    const int games = 4200 / kScale;
-    for (int g = 0; g < games; ++g) {
-        const int size = 5 + 2 * (g % 7);
-        const int plies = RandomInt(rng, 0, size <= 9 ? size * size / 2 : 3 * size);
-        const BoardState b = MiddleGame(size, plies, g % 5 == 0, rng);
-        referee.Compare(b, LevelFor(size, Orbels(b), rng));
-        if (HasFatalFailure()) return;
-    }
-    EXPECT_EQ(referee.Compared(), games);
+// One position of an agreement case and the levels it is compared at, in turn.
+struct Trial {
+    BoardState position;
+    std::vector<int> levels;
+};
+
+// A family of positions on which the fast search must agree with the step-by-step one.
+struct AgreementCase {
+    const char* name;
+    uint32_t seed;
+    int cases;  // in an optimised build; kScale times fewer otherwise
+    FastSearchOptions options;
+    // The k-th trial, drawn from rng.
+    Trial (*make)(int k, std::mt19937& rng);
+    // Roots where every push loses by running out of pushes, per thousand cases at least:
+    // the cases made for them must bring them up, or they test nothing.
+    int allLosingPerMille = 0;
+};
+
+FastSearchOptions Options(int threads, std::size_t tableMegabytes) {
+    FastSearchOptions options;
+    options.threads = threads;
+    options.tableMegabytes = tableMegabytes;
+    return options;
 }
 
-TEST(fast_search, agrees_on_crowded_boards_with_lines_wins_and_sides_without_pushes) {
-    std::mt19937 rng(77);
-    Referee referee;
-    const int boards = 2400 / kScale;
-    for (int k = 0; k < boards; ++k) {
-        // Small boards at every level up to 4; on larger ones a crowded field offers hundreds
-        // of pushes, so they stay at levels 1 and 2.
-        const int size = k % 4 == 3 ? 11 + 2 * (k / 4 % 4) : 5 + 2 * (k % 4);
-        const BoardState b = CrowdedBoard(size, 0.45 + 0.5 * (k % 10) / 10.0, rng);
-        referee.Compare(b, RandomInt(rng, 1, size <= 9 ? 4 : 2));
-        if (HasFatalFailure()) return;
-    }
-    EXPECT_EQ(referee.Compared(), boards);
+// Games of every size, mostly where the side to move cannot win at once.
+Trial GameOfEverySize(int g, std::mt19937& rng) {
+    const int size = 5 + 2 * (g % 7);
+    const int plies = RandomInt(rng, 0, size <= 9 ? size * size / 2 : 3 * size);
+    BoardState b = MiddleGame(size, plies, g % 5 == 0, rng);
+    const int level = LevelFor(size, Orbels(b), rng);
+    return {b, {level}};
 }
 
-TEST(fast_search, agrees_at_levels_five_and_six) {
-    std::mt19937 rng(5150);
-    Referee referee;
-    const int cases = 150 / kScale;
+// Crowded boards with lines, wins and sides without pushes. Small boards at every level up
+// to 4; on larger ones a crowded field offers hundreds of pushes, so they stay at levels 1
+// and 2.
+Trial CrowdedField(int k, std::mt19937& rng) {
+    const int size = k % 4 == 3 ? 11 + 2 * (k / 4 % 4) : 5 + 2 * (k % 4);
+    BoardState b = CrowdedBoard(size, 0.45 + 0.5 * (k % 10) / 10.0, rng);
+    return {b, {RandomInt(rng, 1, size <= 9 ? 4 : 2)}};
+}
+
+// Levels 5 and 6: the same searcher takes each position at level 5, then 6, so the second
+// search meets the first one's stored bounds.
+Trial FiveThenSix(int k, std::mt19937& rng) {
+    const int size = k % 5 == 4 ? 11 : 5 + 2 * (k % 3);
+    BoardState b = k % 3 == 0 && size <= 9
+                       ? CrowdedBoard(size, 0.7, rng)
+                       : MiddleGame(size, RandomInt(rng, 4, size <= 9 ? 24 : 12), false, rng);
+    return {b, {5, 6}};
+}
+
+// Late in small games, where sides run out of pushes.
+Trial LateSmallGame(int k, std::mt19937& rng) {
+    const int size = k % 3 == 2 ? 7 : 5;
+    const int plies = size == 5 ? RandomInt(rng, 3, 9) : RandomInt(rng, 12, 30);
+    BoardState b = RandomGame(size, plies, true, rng);
+    return {b, {3 + k % (size == 5 ? 4 : 2)}};
+}
+
+// Middle games at level 4, for a table too small to hold them.
+Trial MiddleGameAtFour(int k, std::mt19937& rng) {
+    const int size = 7 + 2 * (k % 3);
+    return {MiddleGame(size, RandomInt(rng, 6, 30), false, rng), {4}};
+}
+
+class Agreement : public ::testing::TestWithParam<AgreementCase> {};
+
+TEST_P(Agreement, fast_search_finds_the_step_by_step_best_value_and_best_set) {
+    const AgreementCase& c = GetParam();
+    std::mt19937 rng(c.seed);
+    Referee referee(c.options);
+    const int cases = c.cases / kScale;
+    int compared = 0;
     for (int k = 0; k < cases; ++k) {
-        // The same searcher takes each position at level 5, then 6: the second search meets
-        // the first one's stored bounds.
-        const int size = k % 5 == 4 ? 11 : 5 + 2 * (k % 3);
-        const BoardState b =
-            k % 3 == 0 && size <= 9
-                ? CrowdedBoard(size, 0.7, rng)
-                : MiddleGame(size, RandomInt(rng, 4, size <= 9 ? 24 : 12), false, rng);
-        referee.Compare(b, 5);
-        referee.Compare(b, 6);
-        if (HasFatalFailure()) return;
-    }
-    EXPECT_EQ(referee.Compared(), 2 * cases);
-}
-
-// Where the best value is that of a root whose every candidate loses by running out of
-// pushes.
-bool EveryRootValueLoses(const SearchTables& t) {
-    if (t.SearchCount[1] == 0) return false;
-    for (int i = 1; i <= t.SearchCount[1]; ++i)
-        if (t.SearchScores[1][i] >= kNoScore) return false;
-    return true;
-}
-
-TEST(fast_search, agrees_late_in_small_games_where_sides_run_out_of_pushes) {
-    std::mt19937 rng(1717);
-    Referee referee;
-    auto reference = std::make_unique<SearchTables>();
-    const int cases = 600 / kScale;
-    int allLosing = 0;
-    for (int k = 0; k < cases; ++k) {
-        const int size = k % 3 == 2 ? 7 : 5;
-        const int plies = size == 5 ? RandomInt(rng, 3, 9) : RandomInt(rng, 12, 30);
-        const BoardState b = RandomGame(size, plies, true, rng);
-        const int level = 3 + k % (size == 5 ? 4 : 2);
-        referee.Compare(b, level);
-        if (HasFatalFailure()) return;
-        BoardState copy = b;
-        SearchRun run;
-        run.level = level;
-        SearchRootValues(copy, *reference, run);
-        if (EveryRootValueLoses(*reference)) {
-            ++allLosing;
-            // The best of a losing root is still a move: the computer must play it.
-            int16_t codes[kMaxCandidates];
-            ASSERT_GT(BestRootMoves(*reference, codes), 0) << Describe(b, level);
-            ASSERT_LT(BestRootValue(*reference), kNoScore) << Describe(b, level);
+        const Trial trial = c.make(k, rng);
+        for (int level : trial.levels) {
+            referee.Compare(trial.position, level);
+            if (HasFatalFailure()) return;
+            ++compared;
         }
     }
-    EXPECT_EQ(referee.Compared(), cases);
-    // The case this test is for must come up, or it tests nothing.
-    EXPECT_GE(allLosing, cases / 50);
+    EXPECT_EQ(referee.Compared(), compared);
+    EXPECT_GE(referee.AllLosing() * 1000, cases * c.allLosingPerMille);
 }
 
-TEST(fast_search, a_small_table_full_of_other_positions_changes_nothing) {
-    std::mt19937 rng(31337);
-    FastSearchOptions options;
-    options.tableMegabytes = 1;
-    options.threads = 1;
-    Referee referee(options);
-    const int cases = 400 / kScale;
-    for (int k = 0; k < cases; ++k) {
-        const int size = 7 + 2 * (k % 3);
-        referee.Compare(MiddleGame(size, RandomInt(rng, 6, 30), false, rng), 4);
-        if (HasFatalFailure()) return;
-    }
-    EXPECT_EQ(referee.Compared(), cases);
-}
+INSTANTIATE_TEST_SUITE_P(
+    fast_search, Agreement,
+    ::testing::Values(
+        AgreementCase{"games_of_every_size", 20240611, 4200, {}, GameOfEverySize},
+        AgreementCase{
+            "crowded_boards_with_lines_wins_and_sides_without_pushes", 77, 2400, {}, CrowdedField},
+        AgreementCase{"levels_five_and_six", 5150, 150, {}, FiveThenSix},
+        AgreementCase{
+            "late_in_small_games_where_sides_run_out_of_pushes", 1717, 600, {}, LateSmallGame, 20},
+        AgreementCase{"a_small_table_full_of_other_positions", 31337, 400, Options(1, 1),
+                      MiddleGameAtFour}),
+    [](const ::testing::TestParamInfo<AgreementCase>& info) { return info.param.name; });
 
 TEST(fast_search, two_threads_find_what_one_finds) {
     std::mt19937 rng(4242);
@@ -298,6 +327,73 @@ TEST(fast_search, two_threads_find_what_one_finds) {
             ASSERT_TRUE(std::equal(second.Board, second.Board + kBoardEntries, position.Board));
         }
     }
+}
+
+TEST(fast_search, exact_values_of_every_candidate_are_each_candidates_own_on_any_thread_count) {
+    std::mt19937 rng(2718);
+    FastSearch every(Options(1, 16));
+    FastSearch single(Options(1, 16));
+    FastSearch shared(Options(2, 16));
+    auto exact = std::make_unique<RootCandidates>();
+    auto bounds = std::make_unique<RootCandidates>();
+    auto twoThreads = std::make_unique<RootCandidates>();
+    auto tables = std::make_unique<SearchTables>();
+    const int cases = 60 / kScale + 2;
+    for (int k = 0; k < cases; ++k) {
+        const int size = 7 + 2 * (k % 3);
+        const BoardState b = MiddleGame(size, RandomInt(rng, 6, 24), k % 4 == 0, rng);
+        const int level = 3 + k % 3;
+        ASSERT_TRUE(every.Candidates(b, level, RootValueMode::Every, nullptr, *exact));
+        ASSERT_TRUE(every.Candidates(b, level, RootValueMode::Best, nullptr, *bounds));
+        ASSERT_TRUE(shared.Candidates(b, level, RootValueMode::Every, nullptr, *twoThreads));
+        BoardState copy = b;
+        SearchRun run;
+        run.level = level;
+        ASSERT_TRUE(single.RootValues(copy, *tables, run));
+        const RootSummary row = Summarise(*tables);
+
+        ASSERT_EQ(std::vector<int16_t>(exact->codes, exact->codes + exact->count), row.moves);
+        BestMoves best;
+        BestOfCandidates(*exact, best);
+        if (exact->count > 0) {
+            EXPECT_EQ(best.value, row.best) << Describe(b, level);
+        }
+        EXPECT_EQ(std::vector<int16_t>(best.codes, best.codes + best.count), row.bestMoves)
+            << Describe(b, level);
+        for (int i = 0; i < exact->count; ++i) {
+            Tenths alone = 0;
+            ASSERT_TRUE(single.CandidateValue(b, level, exact->codes[i], nullptr, alone));
+            EXPECT_EQ(alone, exact->values[i]) << i << "\n" << Describe(b, level);
+            EXPECT_EQ(twoThreads->values[i], exact->values[i]) << i << "\n" << Describe(b, level);
+            EXPECT_EQ(exact->scores[i], bounds->scores[i]);
+            // Without them exact, the others only hold upper bounds; unless the mover
+            // completes a line, when they are not searched at all.
+            if (exact->scores[0] <= Whole(9999)) {
+                EXPECT_GE(bounds->values[i], exact->values[i]) << i << "\n" << Describe(b, level);
+            }
+        }
+        if (HasFailure()) return;
+    }
+}
+
+TEST(fast_search, exact_values_stop_and_refuse_a_push_that_is_not_offered) {
+    const BoardState b = testing::Position(13);
+    FastSearch fast(Options(1, 16));
+    auto candidates = std::make_unique<RootCandidates>();
+    const std::atomic<bool> stop{true};
+    EXPECT_FALSE(fast.Candidates(b, 8, RootValueMode::Every, &stop, *candidates));
+    // Stopped, the row still names the candidates with their static scores.
+    ASSERT_EQ(candidates->count, 4);
+    EXPECT_EQ(candidates->scores[0], 0);
+    Tenths value = 12345;
+    EXPECT_FALSE(fast.CandidateValue(b, 8, candidates->codes[0], &stop, value));
+    EXPECT_EQ(value, 12345);
+    // Cell 1 is on the ring; the centre is taken.
+    EXPECT_FALSE(fast.CandidateValue(b, 3, MoveCode(1, kRight), nullptr, value));
+    EXPECT_FALSE(fast.CandidateValue(b, 3, MoveCode(CentreCell(13), kUp), nullptr, value));
+    EXPECT_EQ(value, 12345);
+    EXPECT_TRUE(fast.CandidateValue(b, 3, candidates->codes[0], nullptr, value));
+    EXPECT_EQ(value, 0);
 }
 
 TEST(fast_search, root_line_and_level_one_keep_the_static_scores) {

@@ -143,6 +143,59 @@ TEST(search, restores_board_and_side_after_every_search) {
     }
 }
 
+// A candidate searched on its own: no cut-off at the root's replies, as for the first.
+Tenths ValueAlone(const BoardState& b, int code, Tenths score, int level) {
+    if (level == 1 || score > Whole(9999)) return score;
+    BoardState after = b;
+    ApplyMoveCode(after, code);
+    Searcher s;
+    s.Run(after, level - 1);
+    const Tenths reply =
+        s.t().SearchCount[1] == 0 ? kNoScore : std::max(kNoScore, BestRootValue(s.t()));
+    return score / 10 - reply;
+}
+
+TEST(search, row_one_holds_the_best_sets_own_values_and_upper_bounds_of_the_others) {
+    // Once a candidate's replies bring it below the best so far, the rest of them are not
+    // looked at: row 1 keeps what it had reached, at or above its own value.
+    std::mt19937 rng(4711);
+    int cutShort = 0;
+    for (int game = 0; game < 40; ++game) {
+        const int n = 5 + 2 * (game % 3);
+        BoardState b;
+        StartPosition(b, n);
+        const int plies = static_cast<int>(rng() % (n * 3));
+        for (int ply = 0; ply < plies && HasLegalMove(b); ++ply) {
+            Searcher any;
+            any.Run(b, 1);
+            ApplyMoveCode(b, any.t().SearchMoves[1][1 + rng() % any.t().SearchCount[1]]);
+            ++b.MoveNumber;
+        }
+        const int level = 2 + game % 3;
+        Searcher s;
+        s.Run(b, level);
+        if (s.t().SearchCount[1] == 0 || s.t().SearchScores[1][1] > Whole(9999)) continue;
+        auto statics = std::make_unique<SearchTables>();
+        BoardState copy = b;
+        GenerateMoves(copy, statics->Column(1));
+        SortCandidates(statics->Column(1));
+        const Tenths best = BestRootValue(s.t());
+        for (int i = 1; i <= s.t().SearchCount[1]; ++i) {
+            const Tenths row = s.t().SearchScores[1][i];
+            const Tenths alone =
+                ValueAlone(b, s.t().SearchMoves[1][i], statics->SearchScores[1][i], level);
+            if (row == best) {
+                EXPECT_EQ(row, alone);
+            } else {
+                EXPECT_GE(row, alone);
+                EXPECT_LT(alone, best);
+            }
+            cutShort += row != alone;
+        }
+    }
+    EXPECT_GT(cutShort, 0);
+}
+
 TEST(search, no_legal_move_chooses_entry_zero) {
     BoardState b = Position(
         5,

@@ -5,32 +5,41 @@
 #include <optional>
 #include <string_view>
 
+#include "computer/analysis.h"
 #include "computer/fast_search.h"
 #include "orbel_version.h"
 #include "records/record_file.h"
 #include "records/replay.h"
 #include "tools/analyse.h"
+#include "tools/analysis_bench.h"
 #include "tools/bench_run.h"
+#include "tools/review.h"
 
 namespace orbel {
 
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: orbelfive-cli analyse [--level L] RECORD_FILE | bench [--level L] [--reference] "
-    "[--threads T]";
+    "usage: orbelfive-cli analyse [--level L] RECORD_FILE | review [--level L] RECORD_FILE | "
+    "bench [--level L] [--reference] [--threads T] [--analysis]";
 constexpr std::string_view kHelp =
     "usage: orbelfive-cli analyse [--level L] RECORD_FILE\n"
-    "       orbelfive-cli bench [--level L] [--reference] [--threads T]\n"
+    "       orbelfive-cli review [--level L] RECORD_FILE\n"
+    "       orbelfive-cli bench [--level L] [--reference] [--threads T] [--analysis]\n"
     "       orbelfive-cli -h | --help | -v | --version\n"
     "\n"
     "  analyse        print the position a game record reaches, its candidate moves and the\n"
     "                 best of them, as JSON on one line\n"
+    "  review         print every completed move of a game record with its value, the best\n"
+    "                 value and moves, and the loss, as JSON, one line per move\n"
     "  bench          search fixed positions; print nodes, time, nodes per second and a\n"
     "                 signature of the results\n"
-    "  --level L      search depth in plies, 1 to 11 (analyse 1, bench 6 unless told)\n"
+    "  --level L      search depth in plies, 1 to 11 (analyse 1, review 5, bench 6 unless\n"
+    "                 told)\n"
     "  --reference    bench: also run the step-by-step search and check that both agree\n"
     "  --threads T    bench: search threads, 1 to 256 (1 unless told)\n"
+    "  --analysis     bench: time the analysis instead: levels 1 to L (7 unless told) of\n"
+    "                 two middle games, and the review of a whole game at level 5\n"
     "\n"
     "Exit status: 0 done, 1 the benchmark found a fault, 2 bad input.\n";
 constexpr int kMostThreads = 256;
@@ -113,11 +122,48 @@ int Analyse(Arguments args, std::ostream& out, std::ostream& err,
     return kCliDone;
 }
 
+int Review(Arguments args, std::ostream& out, std::ostream& err) {
+    int level = kReviewLevel;
+    std::string file;
+    std::string problem;
+    while (!args.Done() && problem.empty()) {
+        const std::string_view word = args.Next();
+        if (word == "--level")
+            level = args.NumberFor(word, 1, kDeepestLevel, problem);
+        else if (word.starts_with("-"))
+            problem = "review: unknown option '" + std::string(word) + "'";
+        else if (!file.empty())
+            problem = "review takes one record file, not also '" + std::string(word) + "'";
+        else
+            file = word;
+    }
+    if (!problem.empty()) return BadInput(err, problem);
+    if (file.empty()) return BadInput(err, "review: missing the record file");
+
+    auto record = std::make_unique<GameRecord>();
+    RecordStatus status = ReadRecordFile(file, *record);
+    if (!status.Ok()) return BadInput(err, file + ": " + RecordMessage(status));
+
+    // One thread per core, as analyse searches.
+    AnalyserOptions options;
+    options.threads = 0;
+    auto analyser = std::make_unique<Analyser>(options);
+    const ReviewEnd end = analyser->ReviewGame(
+        *record, level, nullptr,
+        [&out, level](const ReviewedMove& move) {
+            out << ReviewedMoveJson(move, level) << "\n" << std::flush;
+        },
+        &status);
+    if (end == ReviewEnd::Refused) return BadInput(err, file + ": " + RecordMessage(status));
+    return kCliDone;
+}
+
 int Bench(Arguments args, std::ostream& out, std::ostream& err,
           const std::function<RootSearch(int)>& make) {
     SearchOptions options;
-    options.level = kBenchLevel;
+    options.level = 0;
     bool reference = false;
+    bool analysis = false;
     std::string problem;
     while (!args.Done() && problem.empty()) {
         const std::string_view word = args.Next();
@@ -127,10 +173,19 @@ int Bench(Arguments args, std::ostream& out, std::ostream& err,
             options.threads = args.NumberFor(word, 1, kMostThreads, problem);
         else if (word == "--reference")
             reference = true;
+        else if (word == "--analysis")
+            analysis = true;
         else
             problem = "bench: unknown argument '" + std::string(word) + "'";
     }
+    if (problem.empty() && analysis && reference)
+        problem = "bench: --analysis has no reference to compare with; leave out --reference";
     if (!problem.empty()) return BadInput(err, problem);
+    if (analysis) {
+        const int deepest = options.level > 0 ? options.level : kAnalysisBenchLevel;
+        return RunAnalysisBench(deepest, options.threads, out) ? kCliDone : kCliFault;
+    }
+    if (options.level == 0) options.level = kBenchLevel;
     options.search = make(options.threads);
     // Up to level 4 the step-by-step search takes well under a second, so it always runs.
     reference = reference || options.level <= kReferenceAlwaysUpTo;
@@ -165,6 +220,7 @@ int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
         return kCliDone;
     }
     if (command == "analyse") return Analyse(rest, out, err, makeSearch);
+    if (command == "review") return Review(rest, out, err);
     if (command == "bench") return Bench(rest, out, err, makeSearch);
     return BadInput(err, "unknown command '" + std::string(command) + "'; " + std::string(kUsage));
 }

@@ -1,0 +1,117 @@
+#include "tools/analysis_bench.h"
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "bench/bench_position.h"
+#include "computer/analysis.h"
+#include "records/record_file.h"
+#include "tools/analyse.h"
+#include "tools/review.h"
+
+namespace orbel {
+
+namespace {
+
+constexpr int kMiddleGameMoves = 15;
+
+std::string Line(const char* format, auto... values) {
+    char line[256];
+    std::snprintf(line, sizeof line, format, values...);
+    return line;
+}
+
+// The last stored middle game of the size, or nullptr.
+const BenchPosition* MiddleGame(int size) {
+    const BenchPosition* found = nullptr;
+    for (const BenchPosition& p : BenchPositions())
+        if (p.size == size && p.moves >= kMiddleGameMoves) found = &p;
+    return found;
+}
+
+struct Totals {
+    uint64_t nodes = 0;
+    double seconds = 0;
+};
+
+// Levels 1..deepest on a new analyser; one line per level.
+Totals TimeDeepen(const BoardState& b, int deepest, int threads, bool everyExact,
+                  std::ostream& out) {
+    AnalyserOptions options;
+    options.threads = threads;
+    options.exactUpTo = everyExact ? kDeepestLevel : 0;
+    auto analyser = std::make_unique<Analyser>(options);
+    Totals totals;
+    analyser->Deepen(b, deepest, nullptr, [&](const LevelAnalysis& a) {
+        totals.nodes += a.nodes;
+        totals.seconds += a.seconds;
+        out << Line("  %4d  %5d  %-10s  %5d  %11" PRIu64 "  %9.1f  %9.1f  %-8s %d\n", b.BoardSize,
+                    b.MoveNumber - 1, everyExact ? "every" : "best only", a.level, a.nodes,
+                    a.seconds * 1000, totals.seconds * 1000, ValueText(a.best.value).c_str(),
+                    a.best.count);
+    });
+    return totals;
+}
+
+bool TimeReview(int threads, std::ostream& out) {
+    const BenchPosition game = ReviewBenchGame();
+    auto record = std::make_unique<GameRecord>();
+    record->BoardSize = static_cast<int16_t>(game.size);
+    record->RecordCount = static_cast<int16_t>(game.moves);
+    for (int i = 0; i < game.moves; ++i) {
+        record->RecordPlaced[i + 1] = game.cells[2 * i];
+        record->RecordMoved[i + 1] = game.cells[2 * i + 1];
+    }
+    AnalyserOptions options;
+    options.threads = threads;
+    auto analyser = std::make_unique<Analyser>(options);
+    Totals totals;
+    Tenths losses[2] = {0, 0};
+    const auto start = std::chrono::steady_clock::now();
+    const ReviewEnd end =
+        analyser->ReviewGame(*record, kReviewLevel, nullptr, [&](const ReviewedMove& move) {
+            totals.nodes += move.nodes;
+            losses[move.side == Red ? 0 : 1] += move.loss;
+        });
+    const std::chrono::duration<double, std::milli> spent =
+        std::chrono::steady_clock::now() - start;
+    if (end != ReviewEnd::Finished) {
+        out << "review: the rules refuse a move of the bench game\n";
+        return false;
+    }
+    out << Line("review: %d x %d game of %d moves at level %d: nodes %" PRIu64
+                "  ms %.1f  ms per move %.1f  losses Red %s Blue %s\n",
+                game.size, game.size, game.moves, kReviewLevel, totals.nodes, spent.count(),
+                spent.count() / game.moves, FormatTenths(losses[0]).c_str(),
+                FormatTenths(losses[1]).c_str());
+    return true;
+}
+
+}  // namespace
+
+bool RunAnalysisBench(int deepest, int threads, std::ostream& out) {
+    out << Line("analysis: levels 1 to %d, threads %d\n", deepest, threads);
+    out << "  size  moves  values      level        nodes   level ms   total ms  best     "
+           "set\n";
+    bool sound = true;
+    for (int size : {9, 17}) {
+        const BenchPosition* position = MiddleGame(size);
+        auto b = std::make_unique<BoardState>();
+        if (!position || !SetUpBenchPosition(*position, *b)) {
+            out << Line("  %4d  no middle game the rules accept\n", size);
+            sound = false;
+            continue;
+        }
+        for (bool every : {true, false}) {
+            const Totals totals = TimeDeepen(*b, deepest, threads, every, out);
+            out << Line("  %4d  %5d  %-10s  total  %11" PRIu64 "  %9.1f\n", size, position->moves,
+                        every ? "every" : "best only", totals.nodes, totals.seconds * 1000);
+        }
+    }
+    return TimeReview(threads, out) && sound;
+}
+
+}  // namespace orbel
