@@ -12,6 +12,8 @@ SlideLayer::SlideLayer(QWidget* parent, std::function<void()> onDone)
     : QWidget(parent), onDone_(std::move(onDone)), animation_(new QVariantAnimation(this)) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setProperty("slidingCells", QVariant::fromValue(QList<int>()));
+    setProperty("slidesStarted", 0);
+    animation_->setObjectName(QStringLiteral("ani_Slide"));
     animation_->setStartValue(0.0);
     animation_->setEndValue(1.0);
     animation_->setDuration(kSlideMilliseconds);
@@ -32,6 +34,7 @@ void SlideLayer::Start(std::vector<Slider> sliders) {
     QList<int> cells;
     for (const Slider& slider : sliders_) cells << slider.cell;
     setProperty("slidingCells", QVariant::fromValue(cells));
+    setProperty("slidesStarted", property("slidesStarted").toInt() + 1);
     progress_ = 0.0;
     show();
     update();
