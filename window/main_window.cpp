@@ -433,6 +433,7 @@ void MainWindow::FitOnScreen() {
     const QSize client = (QSizeF(area_->designedSize()) * scale).toSize();
     resize(size() + client - area_->size());
     layout()->activate();
+    area_->Fit();
     CentreOnScreen(*this);
 }
 
@@ -553,8 +554,8 @@ void MainWindow::StartSlide(const GamePicture& picture) {
                            place.translated(-layer), CellPicture(picture.cells[to], place.size())});
         sliding_[to] = true;
     }
-    QApplication::instance()->installEventFilter(this);
     slide_->Start(std::move(sliders));
+    if (slide_->Sliding()) QApplication::instance()->installEventFilter(this);
 }
 
 void MainWindow::SlideEnded() {

@@ -35,6 +35,9 @@ class ScaledArea final : public QWidget {
 
     // The largest scale whose canvas fits `room`.
     double ScaleFor(QSize room) const;
+    // Fits the canvas to the area's size now, as a resize does: a hidden window is resized
+    // only when it is shown.
+    void Fit();
 
     // Runs after every change of scale, once the controls stand at their new places.
     std::function<void()> onRescaled;
@@ -43,7 +46,6 @@ class ScaledArea final : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void Fit();
     void Rescale(double scale);
 
     struct Placed {
