@@ -93,10 +93,11 @@ QFont TitleFont(const QString& text, double width) {
 }
 
 // A picture of `size` in the units the window is laid out in, with `ratio` device pixels
-// to the unit; painting on it is in those units.
+// to the unit; painting on it is in those units. Rounded as a label rounds its own size in
+// device pixels, so a label that stretches its picture leaves it as drawn.
 QPixmap Canvas(QSize size, qreal ratio) {
-    QPixmap picture(static_cast<int>(std::ceil(size.width() * ratio)),
-                    static_cast<int>(std::ceil(size.height() * ratio)));
+    QPixmap picture(static_cast<int>(std::lround(size.width() * ratio)),
+                    static_cast<int>(std::lround(size.height() * ratio)));
     picture.setDevicePixelRatio(ratio);
     return picture;
 }
