@@ -400,6 +400,11 @@ void MainWindowDesktopTest::a_click_on_the_board_brings_the_keyboard_back_to_it(
     Type(w, Qt::Key_Right);
     Type(w, Qt::Key_Return);
     QCOMPARE(program.state().board.MoveNumber, 2);
+    // Tab still runs from the board through the buttons shown.
+    for (const char* next : {"btn_Undo", "btn_Hint", "btn_Backward", "shp_BoardMarks"}) {
+        Type(w, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), Control(w, next));
+    }
 }
 
 void MainWindowDesktopTest::keys_choose_red_and_let_the_computer_move() {
