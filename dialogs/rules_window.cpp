@@ -60,6 +60,8 @@ constexpr const char* kPage[] = {
     "  With the keyboard: the arrow keys move the dashed focus cell and Enter or Space",
     "  chooses it; the arrow keys then pick the push and Enter or Space confirms it. Escape",
     "  takes a push back, or before a push lets the arrow keys move the focus cell again.",
+    "  R or B before the first move plays Red or Blue, and C lets the computer move while",
+    "  no cell is chosen, as clicks on the orbels and on the centre of the arrows do.",
     "",
     "  A dot marks the cell where the last move placed its orbel, a ring where that orbel",
     "  stands now. When a game is won, a frame marks every orbel of the winning line.",

@@ -257,6 +257,13 @@ void GameController::PressKey(BoardKey key, bool repeated) {
                 keysPickPush_ = false;  // the arrow keys move the focus cell again
             }
             return;
+        case BoardKey::PlayRed:
+        case BoardKey::PlayBlue:
+            if (!repeated) ChooseColour(key == BoardKey::PlayRed ? Red : Blue);
+            return;
+        case BoardKey::ComputerMoves:
+            if (!repeated && phase == TurnPhase::ChoosingCell) ChoosePush(0);
+            return;
     }
     if (!pickingPush) {
         MoveFocus(direction);

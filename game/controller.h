@@ -19,8 +19,9 @@ namespace orbel {
 inline constexpr std::string_view BlankMessage = "               ";
 inline constexpr std::string_view ThinkingMessage = "Thinking ...";
 
-// Keys the board takes: the four arrows, Enter or Space, and Escape.
-enum class BoardKey { Up, Down, Left, Right, Choose, TakeBack };
+// Keys the board takes: the four arrows, Enter or Space, and Escape; and the keys for the
+// clicks on the colour pictures and on the centre mark with no cell chosen.
+enum class BoardKey { Up, Down, Left, Right, Choose, TakeBack, PlayRed, PlayBlue, ComputerMoves };
 
 class GameController {
   public:
@@ -49,7 +50,9 @@ class GameController {
     void ChooseColour(int side);
     // A key on the board. The arrows move the focus cell, or pick the push while one is
     // being chosen; Choose acts as a click on the focus cell or on the centre mark;
-    // TakeBack as Undo. A held key's repeats only move the focus cell.
+    // TakeBack as Undo. PlayRed and PlayBlue choose that colour as its picture does;
+    // ComputerMoves acts as the centre mark only while no cell is chosen. A held key's
+    // repeats only move the focus cell.
     void PressKey(BoardKey key, bool repeated = false);
     // The orbel in hand blinks on the window's clock.
     void Blink();

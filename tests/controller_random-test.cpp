@@ -57,7 +57,7 @@ class ProgramRun {
         GameController& game = table_.play();
         const int roll = static_cast<int>(rng_() % 100);
         if (roll < 5) {
-            const BoardKey key = static_cast<BoardKey>(rng_() % 6);
+            const BoardKey key = static_cast<BoardKey>(rng_() % 9);
             const bool repeated = rng_() % 4 == 0;
             Log("PressKey(" + std::to_string(static_cast<int>(key)) +
                 (repeated ? ", repeated)" : ")"));

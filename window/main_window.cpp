@@ -12,14 +12,20 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <utility>
 
 #include "ui/window_place.h"
+#include "window/board_marks.h"
 #include "window/orbel_pictures.h"
+#include "window/scaled_area.h"
+#include "window/slide_layer.h"
 
 namespace orbel {
 
@@ -31,6 +37,8 @@ constexpr int kBoardLeft = 40;
 constexpr int kBoardTop = 20;
 // The arrows stand this far from the centre image.
 constexpr int kArrowStep = 34;
+// The player may shrink the window to this scale of its design, and no further.
+constexpr double kSmallestScale = 0.4;
 
 // A picture that answers a click, as the board's pictures do.
 class PictureLabel final : public QLabel {
@@ -50,6 +58,8 @@ class PictureLabel final : public QLabel {
     std::function<void()> onClick_;
 };
 
+}  // namespace
+
 // An outline drawn over what lies below it; clicks pass through to that.
 class OutlineShape final : public QWidget {
   public:
@@ -60,21 +70,24 @@ class OutlineShape final : public QWidget {
         setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 
-    // The outline may be a fraction of a pixel wider than the widget's whole pixels.
-    void Place(double left, double top, double side) {
-        side_ = side;
-        setProperty("side", side);
-        setGeometry(static_cast<int>(left), static_cast<int>(top),
-                    static_cast<int>(std::ceil(side)), static_cast<int>(std::ceil(side)));
+    // The designed square times the scale; the outline may be a fraction of a pixel wider
+    // than the widget's whole pixels.
+    void Place(const QRectF& designed, double scale) {
+        side_ = designed.width() * scale;
+        line_ = std::max(1.0, lineWidth_ * scale);
+        setProperty("side", side_);
+        setGeometry(static_cast<int>(designed.left() * scale),
+                    static_cast<int>(designed.top() * scale), static_cast<int>(std::ceil(side_)),
+                    static_cast<int>(std::ceil(side_)));
         update();
     }
 
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        const double inset = lineWidth_ / 2.0;
-        const QRectF box(inset, inset, side_ - lineWidth_, side_ - lineWidth_);
-        painter.setPen(QPen(Qt::black, lineWidth_));
+        const double inset = line_ / 2.0;
+        const QRectF box(inset, inset, side_ - line_, side_ - line_);
+        painter.setPen(QPen(Qt::black, line_));
         painter.setBrush(Qt::NoBrush);
         if (kind_ == Kind::Circle) {
             painter.setRenderHint(QPainter::Antialiasing);
@@ -87,158 +100,11 @@ class OutlineShape final : public QWidget {
   private:
     Kind kind_;
     double lineWidth_;
+    double line_ = 1.0;
     double side_ = 0.0;
 };
 
-// Marks drawn over the board: the last move, the lines that ended the game and the focus
-// cell. Drawn, not pictures, so they stay sharp at any scale. The overlay takes the
-// keyboard focus for the board, while clicks pass through to the cells below.
-class BoardMarks final : public QWidget {
-  public:
-    BoardMarks(QWidget* parent, std::function<void(BoardKey, bool)> onKey)
-        : QWidget(parent), onKey_(std::move(onKey)) {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setFocusPolicy(Qt::TabFocus);
-    }
-
-    void LayOut(int n, int pitch) {
-        n_ = n;
-        pitch_ = pitch;
-        setGeometry(kBoardLeft, kBoardTop, pitch * n + 1, pitch * n + 1);
-        update();
-    }
-
-    void SetLastMove(int placed, int stands) {
-        placed_ = placed;
-        stands_ = stands;
-        setProperty("placedCell", placed);
-        setProperty("standsCell", stands);
-        update();
-    }
-
-    void SetWinning(const CellList& cells) {
-        winning_.fill(false);
-        QList<int> listed;
-        for (int i = 0; i < cells.count; ++i) {
-            winning_[cells.cell[i]] = true;
-            listed << cells.cell[i];
-        }
-        setProperty("winningCells", QVariant::fromValue(listed));
-        update();
-    }
-
-    void SetFocusCell(int cell) {
-        focus_ = cell;
-        setProperty("focusCell", cell);
-        update();
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        if (n_ == 0) return;
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setBrush(Qt::NoBrush);
-        for (int cell = 1; cell <= n_ * n_; ++cell)
-            if (winning_[cell]) DrawWinning(painter, Box(cell));
-        if (stands_ > 0) DrawStands(painter, Box(stands_));
-        if (placed_ > 0) DrawPlaced(painter, Box(placed_));
-        if (hasFocus() && focus_ > 0) DrawFocus(painter, Box(focus_));
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        BoardKey key;
-        const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-        switch (plain ? event->key() : Qt::Key_unknown) {
-            case Qt::Key_Up:
-                key = BoardKey::Up;
-                break;
-            case Qt::Key_Down:
-                key = BoardKey::Down;
-                break;
-            case Qt::Key_Left:
-                key = BoardKey::Left;
-                break;
-            case Qt::Key_Right:
-                key = BoardKey::Right;
-                break;
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-            case Qt::Key_Space:
-                key = BoardKey::Choose;
-                break;
-            case Qt::Key_Escape:
-                key = BoardKey::TakeBack;
-                break;
-            default:
-                QWidget::keyPressEvent(event);
-                return;
-        }
-        onKey_(key, event->isAutoRepeat());
-    }
-
-    void focusInEvent(QFocusEvent* event) override {
-        update();
-        QWidget::focusInEvent(event);
-    }
-    void focusOutEvent(QFocusEvent* event) override {
-        update();
-        QWidget::focusOutEvent(event);
-    }
-
-  private:
-    QRectF Box(int cell) const {
-        const int k = cell - 1;
-        return QRectF(pitch_ * (k % n_), pitch_ * (k / n_), pitch_ + 1, pitch_ + 1);
-    }
-
-    // Each mark is one stroke over a wider one of a contrasting colour, so it reads on both
-    // orbels and on the grey of an empty cell.
-    static void Stroke(QPainter& painter, const QColor& under, const QColor& over, double width,
-                       const std::function<void()>& draw) {
-        painter.setPen(QPen(under, width + 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        draw();
-        painter.setPen(QPen(over, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        draw();
-    }
-
-    void DrawWinning(QPainter& painter, const QRectF& box) const {
-        const QRectF frame = box.adjusted(3.5, 3.5, -3.5, -3.5);
-        const double round = pitch_ * 0.16;
-        Stroke(painter, Qt::black, QColor(255, 215, 0), 2.5,
-               [&] { painter.drawRoundedRect(frame, round, round); });
-    }
-
-    void DrawStands(QPainter& painter, const QRectF& box) const {
-        const double radius = pitch_ * 0.37;
-        Stroke(painter, Qt::white, Qt::black, 1.5,
-               [&] { painter.drawEllipse(box.center(), radius, radius); });
-    }
-
-    void DrawPlaced(QPainter& painter, const QRectF& box) const {
-        const double radius = pitch_ * 0.07;
-        painter.setPen(QPen(Qt::white, 1.5));
-        painter.setBrush(Qt::black);
-        painter.drawEllipse(box.center(), radius, radius);
-        painter.setBrush(Qt::NoBrush);
-    }
-
-    void DrawFocus(QPainter& painter, const QRectF& box) const {
-        const QRectF frame = box.adjusted(1.5, 1.5, -1.5, -1.5);
-        painter.setPen(QPen(Qt::white, 1.5));
-        painter.drawRect(frame);
-        painter.setPen(QPen(Qt::black, 1.5, Qt::DashLine));
-        painter.drawRect(frame);
-    }
-
-    std::function<void(BoardKey, bool)> onKey_;
-    int n_ = 0;
-    int pitch_ = 0;
-    int placed_ = 0;
-    int stands_ = 0;
-    int focus_ = 0;
-    std::array<bool, kBoardEntries> winning_ = {};
-};
+namespace {
 
 // The platform's keys for a command, or ours where the platform has none.
 QList<QKeySequence> KeysFor(QKeySequence::StandardKey standard, const QKeySequence& fallback) {
@@ -251,11 +117,11 @@ QString Indexed(const char* name, int index) {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
+QPushButton* MakeButton(ScaledArea& area, const char* name, const QString& caption,
                         const QRect& place) {
-    auto* button = new QPushButton(caption, parent);
+    auto* button = new QPushButton(caption, area.canvas());
     button->setObjectName(QLatin1String(name));
-    button->setGeometry(place);
+    area.Place(button, place);
     return button;
 }
 
@@ -283,8 +149,8 @@ constexpr LevelItem kLevelItems[kDeepestLevel + 1] = {
 
 MainWindow::MainWindow(Game& game, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint),
+                              Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                              Qt::WindowCloseButtonHint),
       game_(game),
       controller_(game.controller()) {
     setObjectName(QStringLiteral("frm_Orbel"));
@@ -296,16 +162,19 @@ MainWindow::MainWindow(Game& game, QWidget* parent)
     setPalette(grey);
     setAutoFillBackground(true);
 
-    auto* area = new QWidget(this);
-    area->setObjectName(QStringLiteral("frm_Orbel_client"));
-    area->setFixedSize(kClientWidth, kClientHeight);
-    setCentralWidget(area);
-    CreateBoard(area);
-    CreateSidePanel(area);
+    const QSize designed(kClientWidth, kClientHeight);
+    area_ = new ScaledArea(this, designed);
+    area_->setObjectName(QStringLiteral("frm_Orbel_client"));
+    area_->canvas()->setObjectName(QStringLiteral("frm_Orbel_canvas"));
+    area_->setMinimumSize((QSizeF(designed) * kSmallestScale).toSize());
+    area_->onRescaled = [this] { DrawPictures(); };
+    setCentralWidget(area_);
+    CreateBoard(area_->canvas());
+    CreateSidePanel(area_->canvas());
     CreateMenus();
     CreateShortcuts();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    // The window's size is needed now, to centre it before it is shown.
+    // The window's size is needed before it is shown, to centre it.
+    resize(designed.width(), designed.height() + menuBar()->sizeHint().height());
     layout()->activate();
 
     selectTimer_ = new QTimer(this);
@@ -316,6 +185,7 @@ MainWindow::MainWindow(Game& game, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    QApplication::instance()->removeEventFilter(this);
     StopAndLetGo();
 }
 
@@ -323,72 +193,69 @@ MainWindow::~MainWindow() {
 // another leaves the game to it.
 void MainWindow::StopAndLetGo() {
     if (controller_.Detach(this)) game_.Stop();
-    SetBusyPointer(false);
 }
 
-// Frame first, then the images and above them the buttons that cover empty cells.
-void MainWindow::CreateBoard(QWidget* area) {
-    auto* border = new OutlineShape(area, OutlineShape::Kind::Rectangle, 1.0);
-    border->setObjectName(QStringLiteral("shp_BoardBorder"));
-    boardBorder_ = border;
+// Frame first, then the images and above them the buttons that cover empty cells, the
+// sliding orbels and the marks.
+void MainWindow::CreateBoard(QWidget* canvas) {
+    boardBorder_ = new OutlineShape(canvas, OutlineShape::Kind::Rectangle, 1.0);
+    boardBorder_->setObjectName(QStringLiteral("shp_BoardBorder"));
     for (int cell = 1; cell < kBoardEntries; ++cell) {
-        auto* image = new QLabel(area);
+        auto* image = new QLabel(canvas);
         image->setObjectName(Indexed("img_Board", cell));
         image->setScaledContents(true);
         cellImages_[cell] = image;
     }
     for (int cell = 1; cell < kBoardEntries; ++cell) {
-        auto* button = new QPushButton(area);
+        auto* button = new QPushButton(canvas);
         button->setObjectName(Indexed("btn_Board", cell));
         button->setCursor(Qt::CrossCursor);
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QPushButton::clicked, this, [this, cell] { btn_Board_Click(cell); });
         cellButtons_[cell] = button;
     }
+    slide_ = new SlideLayer(canvas, [this] { SlideEnded(); });
+    slide_->setObjectName(QStringLiteral("shp_Slide"));
     marks_ = new BoardMarks(
-        area, [this](BoardKey key, bool repeated) { controller_.PressKey(key, repeated); });
+        canvas, [this](BoardKey key, bool repeated) { controller_.PressKey(key, repeated); });
     marks_->setObjectName(QStringLiteral("shp_BoardMarks"));
     marks_->raise();
 }
 
-void MainWindow::CreateSidePanel(QWidget* area) {
-    // Pictures are drawn for the screen the window opens on, so they are sharp when scaled.
-    const qreal ratio = devicePixelRatioF();
+void MainWindow::CreateSidePanel(QWidget* canvas) {
     for (const int index : {0, 2, 4, 6, 8}) {
-        auto* arrow = new PictureLabel(area, [this, index] { img_dir_Click(index); });
+        auto* arrow = new PictureLabel(canvas, [this, index] { img_dir_Click(index); });
         arrow->setObjectName(Indexed("img_dir", index));
-        arrow->setPixmap(ArrowPicture(index, ratio));
-        arrow->resize(kArrowPictureSide, kArrowPictureSide);
         arrows_[index] = arrow;
     }
     for (const int index : {0, 1}) {
-        auto* player = new PictureLabel(area, [this, index] { img_Player_Click(index); });
+        auto* player = new PictureLabel(canvas, [this, index] { img_Player_Click(index); });
         player->setObjectName(Indexed("img_Player", index));
         player->setScaledContents(true);
-        player->setPixmap(OrbelPicture(index == 0 ? Red : Blue, ratio));
         players_[index] = player;
-        auto* ring = new OutlineShape(area, OutlineShape::Kind::Circle, 2.0);
+        auto* ring = new OutlineShape(canvas, OutlineShape::Kind::Circle, 2.0);
         ring->setObjectName(Indexed("shp_Circle", index));
         ring->hide();
         rings_[index] = ring;
     }
 
-    auto* messages = new QGroupBox(QStringLiteral("Messages"), area);
+    auto* messages = new QGroupBox(QStringLiteral("Messages"), canvas);
     messages->setObjectName(QStringLiteral("frm_Messages"));
-    messages->setGeometry(777, 180, 251, 71);
+    area_->Place(messages, QRect(777, 180, 251, 71));
     message_ = new QLabel(messages);
     message_->setObjectName(QStringLiteral("lbl_Message"));
-    message_->setGeometry(10, 30, 231, 31);
+    area_->Place(message_, QRect(10, 30, 231, 31));
     message_->setAlignment(Qt::AlignCenter);
     QPalette white = message_->palette();
     white.setColor(QPalette::WindowText, Qt::white);
     message_->setPalette(white);
 
-    undo_ = MakeButton(area, "btn_Undo", QStringLiteral("Undo"), QRect(790, 260, 91, 31));
-    hint_ = MakeButton(area, "btn_Hint", QStringLiteral("Hint"), QRect(907, 260, 91, 31));
-    forward_ = MakeButton(area, "btn_Forward", QStringLiteral("Forward"), QRect(860, 430, 101, 41));
+    undo_ = MakeButton(*area_, "btn_Undo", QStringLiteral("Undo"), QRect(790, 260, 91, 31));
+    hint_ = MakeButton(*area_, "btn_Hint", QStringLiteral("Hint"), QRect(907, 260, 91, 31));
+    forward_ =
+        MakeButton(*area_, "btn_Forward", QStringLiteral("Forward"), QRect(860, 430, 101, 41));
     backward_ =
-        MakeButton(area, "btn_Backward", QStringLiteral("Backward"), QRect(860, 480, 101, 41));
+        MakeButton(*area_, "btn_Backward", QStringLiteral("Backward"), QRect(860, 480, 101, 41));
     // Nothing is possible before the first new game enables them.
     undo_->setEnabled(false);
     hint_->setEnabled(false);
@@ -397,10 +264,9 @@ void MainWindow::CreateSidePanel(QWidget* area) {
     connect(forward_, &QPushButton::clicked, this, &MainWindow::btn_Forward_Click);
     connect(backward_, &QPushButton::clicked, this, &MainWindow::btn_Backward_Click);
 
-    auto* title = new QLabel(area);
-    title->setObjectName(QStringLiteral("img_Title"));
-    title->setGeometry(770, 600, kTitleWidth, kTitleHeight);
-    title->setPixmap(TitlePicture(ratio));
+    title_ = new QLabel(canvas);
+    title_->setObjectName(QStringLiteral("img_Title"));
+    area_->Place(title_, QRect(770, 600, kTitleWidth, kTitleHeight));
 }
 
 void MainWindow::CreateMenus() {
@@ -455,7 +321,8 @@ void MainWindow::CreateMenus() {
 }
 
 // The buttons have no menu items; their keys press them only where a click could, and the
-// focus stays on the board.
+// focus stays on the board. The colour pictures and the centre mark have keys of their own,
+// which act as those clicks do and bring the focus to the board.
 void MainWindow::CreateShortcuts() {
     const auto press = [this](QPushButton* button, const QList<QKeySequence>& keys,
                               const char* name) {
@@ -473,6 +340,19 @@ void MainWindow::CreateShortcuts() {
     press(forward_, {QKeySequence(Qt::CTRL | Qt::Key_Right), QKeySequence(Qt::Key_PageDown)},
           "key_Forward");
 
+    const auto boardKey = [this](Qt::Key key, BoardKey boardKey, const char* name) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setObjectName(QLatin1String(name));
+        shortcut->setAutoRepeat(false);
+        connect(shortcut, &QShortcut::activated, this, [this, boardKey] {
+            TakeBoardFocus();
+            controller_.PressKey(boardKey);
+        });
+    };
+    boardKey(Qt::Key_R, BoardKey::PlayRed, "key_Red");
+    boardKey(Qt::Key_B, BoardKey::PlayBlue, "key_Blue");
+    boardKey(Qt::Key_C, BoardKey::ComputerMoves, "key_Computer");
+
     setTabOrder(marks_, undo_);
     setTabOrder(undo_, hint_);
     setTabOrder(hint_, backward_);
@@ -480,7 +360,6 @@ void MainWindow::CreateShortcuts() {
 }
 
 void MainWindow::Form_Load(int level) {
-    CentreOnScreen(*this);
     const int n = game_.BoardSize();
     LayOutBoard(n);
     for (int cell = n * n + 1; cell < kBoardEntries; ++cell) {
@@ -489,13 +368,15 @@ void MainWindow::Form_Load(int level) {
         cellImages_[cell]->hide();
         cellImages_[cell]->setEnabled(false);
     }
+    FitOnScreen();
+    DrawPictures();
     controller_.Attach(this);
     controller_.OpenGame(level);
     marks_->setFocus();
 }
 
 // Pitch 50 up to 11 x 11, 34 beyond; every cell is one pixel wider than the pitch so
-// neighbours share their edge.
+// neighbours share their edge. In designed pixels: the window shows them scaled.
 void MainWindow::LayOutBoard(int n) {
     const bool large = n >= 12;
     const int pitch = large ? 34 : 50;
@@ -503,56 +384,129 @@ void MainWindow::LayOutBoard(int n) {
     for (int cell = 1; cell <= n * n; ++cell) {
         const int k = cell - 1;
         const QRect place(pitch * (k % n) + kBoardLeft, pitch * (k / n) + kBoardTop, side, side);
-        cellButtons_[cell]->setGeometry(place);
-        cellImages_[cell]->setGeometry(place);
+        area_->Place(cellButtons_[cell], place);
+        area_->Place(cellImages_[cell], place);
     }
-    static_cast<OutlineShape*>(boardBorder_)
-        ->Place(kBoardLeft, kBoardTop, (large ? 34.05 : 50.2) * n);
-    static_cast<BoardMarks*>(marks_)->LayOut(n, pitch);
+    const double frameSide = (large ? 34.05 : 50.2) * n;
+    const auto outline = [](OutlineShape* shape) {
+        return [shape](const QRectF& designed, double scale) { shape->Place(designed, scale); };
+    };
+    area_->Place(boardBorder_, QRectF(kBoardLeft, kBoardTop, frameSide, frameSide),
+                 outline(boardBorder_));
+    const QRectF board(kBoardLeft, kBoardTop, pitch * n + 1, pitch * n + 1);
+    marks_->LayOut(n, pitch);
+    area_->Place(marks_, board,
+                 [this](const QRectF& designed, double scale) { marks_->Place(designed, scale); });
+    area_->Place(slide_, board);
 
     const int x0 = pitch * (n + 2) + kBoardLeft;
     const int y0 = static_cast<int>(std::lround(pitch * (n / 2.0 + 1.0))) - 30;
-    arrows_[0]->move(x0, y0);
-    arrows_[8]->move(x0, y0 - kArrowStep);
-    arrows_[2]->move(x0, y0 + kArrowStep);
-    arrows_[4]->move(x0 - kArrowStep, y0);
-    arrows_[6]->move(x0 + kArrowStep, y0);
+    const auto arrowAt = [this](int index, int x, int y) {
+        area_->Place(arrows_[index], QRect(x, y, kArrowPictureSide, kArrowPictureSide));
+    };
+    arrowAt(0, x0, y0);
+    arrowAt(8, x0, y0 - kArrowStep);
+    arrowAt(2, x0, y0 + kArrowStep);
+    arrowAt(4, x0 - kArrowStep, y0);
+    arrowAt(6, x0 + kArrowStep, y0);
 
     const int pictureSide = large ? 34 : 40;
     for (const int index : {0, 1}) {
         const QRect place(670 + 70 * index, 100, pictureSide, pictureSide);
-        players_[index]->setGeometry(place);
-        static_cast<OutlineShape*>(rings_[index])->Place(place.left(), place.top(), pictureSide);
+        area_->Place(players_[index], place);
+        area_->Place(rings_[index], place, outline(rings_[index]));
         rings_[index]->raise();
     }
 }
 
-void MainWindow::Show(const GamePicture& picture) {
-    ShowCells(picture);
-    ShowSidePanel(picture);
-    auto* marks = static_cast<BoardMarks*>(marks_);
-    marks->SetLastMove(picture.lastPlaced, picture.lastStands);
-    marks->SetWinning(picture.winning);
-    marks->SetFocusCell(picture.focusCell);
+// At the designed size where it fits the screen's available area, else at the largest scale
+// that fits there; centred, and its title and menus always on the screen.
+void MainWindow::FitOnScreen() {
+    // Some window systems tell the frame's size as soon as the window exists.
+    winId();
+    const QScreen* screen = this->screen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    const QSize around = frameGeometry().size() - area_->size();
+    const QSize room(available.width() - around.width(), available.height() - around.height());
+    const double scale = std::clamp(area_->ScaleFor(room), kSmallestScale, 1.0);
+    const QSize client = (QSizeF(area_->designedSize()) * scale).toSize();
+    resize(size() + client - area_->size());
+    layout()->activate();
+    area_->Fit();
+    CentreOnScreen(*this);
 }
 
-// An empty cell shows its button; an orbel its image, which the orbel in hand blinks.
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (fitted_) return;
+    fitted_ = true;
+    // Pictures follow the window to a screen of another density.
+    if (QWindow* window = windowHandle())
+        connect(window, &QWindow::screenChanged, this, [this] { DrawPictures(); });
+    if (devicePixelRatioF() != drawnRatio_) DrawPictures();
+    // Other window systems add the frame only now: the window fits again if it outgrew the
+    // available area.
+    QTimer::singleShot(0, this, [this] {
+        const QScreen* screen = this->screen();
+        if (screen && !screen->availableGeometry().contains(frameGeometry())) FitOnScreen();
+    });
+}
+
+// Every picture is drawn anew for its label's size at this scale, in the screen's pixels.
+void MainWindow::DrawPictures() {
+    if (slide_->Sliding()) slide_->Finish();
+    drawnRatio_ = devicePixelRatioF();
+    for (const int index : {0, 2, 4, 6, 8})
+        arrows_[index]->setPixmap(ArrowPicture(index, arrows_[index]->size(), drawnRatio_));
+    for (const int index : {0, 1})
+        players_[index]->setPixmap(
+            OrbelPicture(index == 0 ? Red : Blue, players_[index]->size(), drawnRatio_));
+    title_->setPixmap(TitlePicture(title_->size(), drawnRatio_));
+    drawnOrbels_.clear();
+    imageSide_.fill(Empty);
+    if (pictureSeen_) ShowCells(picture_);
+}
+
+// Cells of one board differ by a pixel at most, so few sizes are ever drawn.
+QPixmap MainWindow::CellPicture(int16_t side, QSize size) {
+    for (const DrawnOrbel& drawn : drawnOrbels_)
+        if (drawn.side == side && drawn.size == size) return drawn.picture;
+    drawnOrbels_.push_back({side, size, OrbelPicture(side, size, drawnRatio_)});
+    return drawnOrbels_.back().picture;
+}
+
+void MainWindow::Show(const GamePicture& picture) {
+    const bool pushed = pictureSeen_ && picture.slide.serial != picture_.slide.serial;
+    // A board set up anew ends a slide still running over it.
+    if (pushed ||
+        !std::equal(std::begin(picture.cells), std::end(picture.cells), std::begin(picture_.cells)))
+        slide_->Finish();
+    picture_ = picture;
+    pictureSeen_ = true;
+    if (pushed) StartSlide(picture);
+    ShowCells(picture);
+    ShowSidePanel(picture);
+    ShowPointers(picture);
+    marks_->SetLastMove(picture.lastPlaced, picture.lastStands);
+    marks_->SetWinning(picture.winning);
+    marks_->SetFocusCell(picture.focusCell);
+}
+
+// An empty cell shows its button; an orbel its image, which the orbel in hand blinks. An
+// orbel still sliding there shows on the slide layer instead.
 void MainWindow::ShowCells(const GamePicture& picture) {
     const int n = picture.boardSize;
-    const bool pointerChanged = plainPointer_ != picture.plainPointer;
-    plainPointer_ = picture.plainPointer;
     for (int cell = 1; cell <= n * n; ++cell) {
         const bool hand = cell == picture.handCell;
         const int16_t side = hand ? picture.handSide : picture.cells[cell];
-        const bool offered = picture.Offers(cell);
-        cellButtons_[cell]->setVisible(offered);
-        if (pointerChanged)
-            cellButtons_[cell]->setCursor(plainPointer_ ? Qt::ArrowCursor : Qt::CrossCursor);
+        cellButtons_[cell]->setVisible(picture.Offers(cell));
         if (side != Empty && side != imageSide_[cell]) {
-            cellImages_[cell]->setPixmap(players_[(side + 1) / 2]->pixmap());
+            cellImages_[cell]->setPixmap(CellPicture(side, cellImages_[cell]->size()));
             imageSide_[cell] = side;
         }
-        cellImages_[cell]->setVisible(side != Empty && (!hand || picture.handLit));
+        cellImages_[cell]->setVisible(side != Empty && (!hand || picture.handLit) &&
+                                      !sliding_[cell]);
     }
 }
 
@@ -568,33 +522,87 @@ void MainWindow::ShowSidePanel(const GamePicture& picture) {
     forward_->setVisible(picture.forwardShown);
     if (picture.level >= 0 && picture.level <= kDeepestLevel)
         levelItems_[picture.level]->setChecked(true);
-    SetBusyPointer(picture.busy);
+}
+
+// The busy pointer shows over this window only: over the cells, whose buttons have a
+// pointer of their own, and over the rest of the window.
+void MainWindow::ShowPointers(const GamePicture& picture) {
+    if (picture.busy == busyPointer_ && picture.plainPointer == plainPointer_) return;
+    busyPointer_ = picture.busy;
+    plainPointer_ = picture.plainPointer;
+    const Qt::CursorShape cells = busyPointer_    ? Qt::WaitCursor
+                                  : plainPointer_ ? Qt::ArrowCursor
+                                                  : Qt::CrossCursor;
+    for (int cell = 1; cell <= picture.boardSize * picture.boardSize; ++cell)
+        cellButtons_[cell]->setCursor(cells);
+    if (busyPointer_)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+// The moved orbels slide from the cell before theirs in the push's direction.
+void MainWindow::StartSlide(const GamePicture& picture) {
+    const PushSlide& slide = picture.slide;
+    const QPoint layer = slide_->pos();
+    std::vector<SlideLayer::Slider> sliders;
+    for (int i = 0; i < slide.count; ++i) {
+        const int to = slide.to[i];
+        const int from = to - slide.step;
+        const QRect place = cellImages_[to]->geometry();
+        sliders.push_back({to, cellImages_[from]->geometry().translated(-layer),
+                           place.translated(-layer), CellPicture(picture.cells[to], place.size())});
+        sliding_[to] = true;
+    }
+    slide_->Start(std::move(sliders));
+    if (slide_->Sliding()) QApplication::instance()->installEventFilter(this);
+}
+
+void MainWindow::SlideEnded() {
+    QApplication::instance()->removeEventFilter(this);
+    sliding_.fill(false);
+    ShowCells(picture_);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+            if (const auto* widget = qobject_cast<QWidget*>(watched);
+                widget && widget->window() == this)
+                slide_->Finish();
+            break;
+        default:
+            break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::Beep() {
     QApplication::beep();
 }
 
-// The override cursor stacks, so it is set and restored at most once each.
-void MainWindow::SetBusyPointer(bool busy) {
-    if (busy == busyPointer_) return;
-    busyPointer_ = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+// A click on the board leaves the keyboard with the board, so Enter and Space act there
+// next, whatever button had the focus before.
+void MainWindow::TakeBoardFocus() {
+    marks_->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::btn_Board_Click(int cell) {
+    TakeBoardFocus();
     controller_.ChooseCell(cell);
 }
 
 void MainWindow::img_dir_Click(int index) {
+    TakeBoardFocus();
     controller_.ChoosePush(index);
 }
 
 // The Red picture is 0, the Blue one 1.
 void MainWindow::img_Player_Click(int index) {
+    TakeBoardFocus();
     controller_.ChooseColour(index == 0 ? Red : Blue);
 }
 

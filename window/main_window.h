@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <vector>
 
 #include "game/game.h"
 #include "game/view.h"
@@ -17,6 +18,11 @@ class QTimer;
 
 namespace orbel {
 
+class BoardMarks;
+class OutlineShape;
+class ScaledArea;
+class SlideLayer;
+
 class MainWindow final : public QMainWindow, public GameView {
     Q_OBJECT
 
@@ -25,9 +31,9 @@ class MainWindow final : public QMainWindow, public GameView {
     explicit MainWindow(Game& game, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Lays the board out for the game's BoardSize and opens the game on it at `level`: a new
-    // game, with Forward offered when a read record waits. Run once, before the window is
-    // shown.
+    // Lays the board out for the game's BoardSize, sizes the window to the screen and opens
+    // the game on it at `level`: a new game, with Forward offered when a read record waits.
+    // Run once, before the window is shown.
     void Form_Load(int level = 1);
 
     Game& game() { return game_; }
@@ -49,16 +55,25 @@ class MainWindow final : public QMainWindow, public GameView {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // While orbels slide, any click or key in the window first ends the slide.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void CreateBoard(QWidget* area);
-    void CreateSidePanel(QWidget* area);
+    void CreateBoard(QWidget* canvas);
+    void CreateSidePanel(QWidget* canvas);
     void CreateMenus();
     void CreateShortcuts();
     void LayOutBoard(int n);
+    void FitOnScreen();
+    void DrawPictures();
+    QPixmap CellPicture(int16_t side, QSize size);
     void ShowCells(const GamePicture& picture);
     void ShowSidePanel(const GamePicture& picture);
-    void SetBusyPointer(bool busy);
+    void ShowPointers(const GamePicture& picture);
+    void StartSlide(const GamePicture& picture);
+    void SlideEnded();
+    void TakeBoardFocus();
     void StopAndLetGo();
 
     // Events, named as the game names them.
@@ -78,22 +93,42 @@ class MainWindow final : public QMainWindow, public GameView {
     Game& game_;
     GameController& controller_;
 
+    ScaledArea* area_ = nullptr;
     std::array<QPushButton*, kBoardEntries> cellButtons_ = {};
     std::array<QLabel*, kBoardEntries> cellImages_ = {};
     // The orbel each image was last given, so a picture redraws only what changed.
     std::array<int16_t, kBoardEntries> imageSide_ = {};
-    QWidget* boardBorder_ = nullptr;
-    QWidget* marks_ = nullptr;            // the board's marks; takes the keyboard for the board
+    OutlineShape* boardBorder_ = nullptr;
+    BoardMarks* marks_ = nullptr;  // the board's marks; takes the keyboard for the board
+    SlideLayer* slide_ = nullptr;
     std::array<QLabel*, 9> arrows_ = {};  // 0 the centre, 2, 4, 6, 8 the arrows
     std::array<QLabel*, 2> players_ = {};
-    std::array<QWidget*, 2> rings_ = {};
+    std::array<OutlineShape*, 2> rings_ = {};
     QLabel* message_ = nullptr;
     QPushButton* undo_ = nullptr;
     QPushButton* hint_ = nullptr;
     QPushButton* forward_ = nullptr;
     QPushButton* backward_ = nullptr;
+    QLabel* title_ = nullptr;
     QTimer* selectTimer_ = nullptr;
     std::array<QAction*, kDeepestLevel + 1> levelItems_ = {};
+
+    // The last picture shown, and the push it showed last: a window shows a push only when
+    // it has seen the picture before it.
+    GamePicture picture_;
+    bool pictureSeen_ = false;
+    std::array<bool, kBoardEntries> sliding_ = {};
+
+    // Orbels are drawn at each size the cells take at this scale, for this screen.
+    struct DrawnOrbel {
+        int16_t side;
+        QSize size;
+        QPixmap picture;
+    };
+    std::vector<DrawnOrbel> drawnOrbels_;
+    qreal drawnRatio_ = 0.0;
+    bool fitted_ = false;
+
     bool busyPointer_ = false;
     bool plainPointer_ = false;
 };

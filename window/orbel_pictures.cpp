@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QRadialGradient>
+#include <algorithm>
 #include <cmath>
 
 namespace orbel {
@@ -32,21 +33,25 @@ void DrawBall(QPainter& painter, const QRectF& box, const QColor& base) {
 }
 
 // The raised look of a button face: light edges up and left, dark edges down and right.
-// The edges are filled rectangles one unit wide, so at any ratio they cover whole pixels.
-void DrawRaisedSquare(QPainter& painter, int side) {
-    painter.fillRect(0, 0, side, side, WindowGrey());
+// The picture is `size` units; each edge is a whole number of device pixels wide, the
+// designed unit's width at this scale, so it is never blurred.
+void DrawRaisedSquare(QPainter& painter, QSizeF size, double unitPixels, qreal ratio) {
+    const double u = std::max(1.0, std::round(unitPixels)) / ratio;
+    const double w = size.width();
+    const double h = size.height();
+    painter.fillRect(QRectF(0, 0, w, h), WindowGrey());
     const QColor white(Qt::white);
-    painter.fillRect(0, 0, side - 1, 1, white);
-    painter.fillRect(0, 0, 1, side - 1, white);
+    painter.fillRect(QRectF(0, 0, w - u, u), white);
+    painter.fillRect(QRectF(0, 0, u, h - u), white);
     const QColor light(224, 224, 224);
-    painter.fillRect(1, 1, side - 3, 1, light);
-    painter.fillRect(1, 1, 1, side - 3, light);
+    painter.fillRect(QRectF(u, u, w - 3 * u, u), light);
+    painter.fillRect(QRectF(u, u, u, h - 3 * u), light);
     const QColor black(Qt::black);
-    painter.fillRect(0, side - 1, side, 1, black);
-    painter.fillRect(side - 1, 0, 1, side, black);
+    painter.fillRect(QRectF(0, h - u, w, u), black);
+    painter.fillRect(QRectF(w - u, 0, u, h), black);
     const QColor dark(128, 128, 128);
-    painter.fillRect(1, side - 2, side - 2, 1, dark);
-    painter.fillRect(side - 2, 1, 1, side - 2, dark);
+    painter.fillRect(QRectF(u, h - 2 * u, w - 2 * u, u), dark);
+    painter.fillRect(QRectF(w - 2 * u, u, u, h - 2 * u), dark);
 }
 
 QPolygonF ArrowHead(int direction, double side) {
@@ -87,13 +92,20 @@ QFont TitleFont(const QString& text, double width) {
     return font;
 }
 
-// A picture of width x height in the units the window is laid out in, with `ratio` device
-// pixels to the unit; painting on it is in those units.
-QPixmap Canvas(int width, int height, qreal ratio) {
-    QPixmap picture(static_cast<int>(std::ceil(width * ratio)),
-                    static_cast<int>(std::ceil(height * ratio)));
+// A picture of `size` in the units the window is laid out in, with `ratio` device pixels
+// to the unit; painting on it is in those units. Rounded as a label rounds its own size in
+// device pixels, so a label that stretches its picture leaves it as drawn.
+QPixmap Canvas(QSize size, qreal ratio) {
+    QPixmap picture(static_cast<int>(std::lround(size.width() * ratio)),
+                    static_cast<int>(std::lround(size.height() * ratio)));
     picture.setDevicePixelRatio(ratio);
     return picture;
+}
+
+// Painting from here on is in the designed picture's units.
+void ScaleTo(QPainter& painter, QSize size, int designedWidth, int designedHeight) {
+    painter.scale(static_cast<double>(size.width()) / designedWidth,
+                  static_cast<double>(size.height()) / designedHeight);
 }
 
 }  // namespace
@@ -103,18 +115,31 @@ QColor WindowGrey() {
 }
 
 QPixmap OrbelPicture(int colour, qreal ratio) {
-    QPixmap picture = Canvas(kOrbelPictureSide, kOrbelPictureSide, ratio);
+    return OrbelPicture(colour, {kOrbelPictureSide, kOrbelPictureSide}, ratio);
+}
+
+QPixmap OrbelPicture(int colour, QSize size, qreal ratio) {
+    if (size.isEmpty()) return {};
+    QPixmap picture = Canvas(size, ratio);
     picture.fill(WindowGrey());
     QPainter painter(&picture);
+    ScaleTo(painter, size, kOrbelPictureSide, kOrbelPictureSide);
     DrawBall(painter, QRectF(3, 3, kOrbelPictureSide - 6, kOrbelPictureSide - 6),
              OrbelColour(colour));
     return picture;
 }
 
 QPixmap ArrowPicture(int direction, qreal ratio) {
-    QPixmap picture = Canvas(kArrowPictureSide, kArrowPictureSide, ratio);
+    return ArrowPicture(direction, {kArrowPictureSide, kArrowPictureSide}, ratio);
+}
+
+QPixmap ArrowPicture(int direction, QSize size, qreal ratio) {
+    if (size.isEmpty()) return {};
+    QPixmap picture = Canvas(size, ratio);
     QPainter painter(&picture);
-    DrawRaisedSquare(painter, kArrowPictureSide);
+    const double unitPixels = ratio * size.width() / kArrowPictureSide;
+    DrawRaisedSquare(painter, picture.deviceIndependentSize(), unitPixels, ratio);
+    ScaleTo(painter, size, kArrowPictureSide, kArrowPictureSide);
     painter.setRenderHint(QPainter::Antialiasing);
     if (direction == 0) {
         DrawCrossMark(painter, kArrowPictureSide);
@@ -127,10 +152,16 @@ QPixmap ArrowPicture(int direction, qreal ratio) {
 }
 
 QPixmap TitlePicture(qreal ratio) {
+    return TitlePicture({kTitleWidth, kTitleHeight}, ratio);
+}
+
+QPixmap TitlePicture(QSize size, qreal ratio) {
+    if (size.isEmpty()) return {};
     const QString text = QStringLiteral("Orbel Five");
-    QPixmap picture = Canvas(kTitleWidth, kTitleHeight, ratio);
+    QPixmap picture = Canvas(size, ratio);
     picture.fill(WindowGrey());
     QPainter painter(&picture);
+    ScaleTo(painter, size, kTitleWidth, kTitleHeight);
     painter.setRenderHint(QPainter::Antialiasing);
     const QFont font = TitleFont(text, kTitleWidth - 8);
     const QFontMetricsF metrics(font);
@@ -149,7 +180,7 @@ QPixmap TitlePicture(qreal ratio) {
 }
 
 QPixmap OrbelIconPicture(int side, qreal ratio) {
-    QPixmap picture = Canvas(side, side, ratio);
+    QPixmap picture = Canvas({side, side}, ratio);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     DrawBall(painter, QRectF(0.5, 0.5, side - 1.0, side - 1.0), OrbelColour(-1));

@@ -13,6 +13,12 @@ constexpr int kArrowPictureSide = 32;
 constexpr int kTitleWidth = 181;
 constexpr int kTitleHeight = 35;
 
+// The same pictures drawn to fill `size`, a label's size in the window's units, at `ratio`
+// device pixels to the unit: the designed picture scaled, not fewer pixels stretched.
+QPixmap OrbelPicture(int colour, QSize size, qreal ratio);
+QPixmap ArrowPicture(int direction, QSize size, qreal ratio);
+QPixmap TitlePicture(QSize size, qreal ratio);
+
 // The grey every window of the game stands on.
 QColor WindowGrey();
 

@@ -1,0 +1,161 @@
+#include "window/board_marks.h"
+
+#include <QKeyEvent>
+#include <QList>
+#include <QPainter>
+#include <QVariant>
+#include <utility>
+
+#include "window/scaled_area.h"
+
+namespace orbel {
+
+namespace {
+
+// Each mark is one stroke over a wider one of a contrasting colour, so it reads on both
+// orbels and on the grey of an empty cell.
+void Stroke(QPainter& painter, const QColor& under, const QColor& over, double width,
+            const std::function<void()>& draw) {
+    painter.setPen(QPen(under, width + 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    draw();
+    painter.setPen(QPen(over, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    draw();
+}
+
+}  // namespace
+
+BoardMarks::BoardMarks(QWidget* parent, std::function<void(BoardKey, bool)> onKey)
+    : QWidget(parent), onKey_(std::move(onKey)) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void BoardMarks::LayOut(int n, int pitch) {
+    n_ = n;
+    pitch_ = pitch;
+    update();
+}
+
+void BoardMarks::Place(const QRectF& designed, double scale) {
+    setGeometry(ScaledArea::Scaled(designed, scale));
+    origin_ = designed.topLeft() * scale - QPointF(pos());
+    scale_ = scale;
+    update();
+}
+
+void BoardMarks::SetLastMove(int placed, int stands) {
+    placed_ = placed;
+    stands_ = stands;
+    setProperty("placedCell", placed);
+    setProperty("standsCell", stands);
+    update();
+}
+
+void BoardMarks::SetWinning(const CellList& cells) {
+    winning_.fill(false);
+    QList<int> listed;
+    for (int i = 0; i < cells.count; ++i) {
+        winning_[cells.cell[i]] = true;
+        listed << cells.cell[i];
+    }
+    setProperty("winningCells", QVariant::fromValue(listed));
+    update();
+}
+
+void BoardMarks::SetFocusCell(int cell) {
+    focus_ = cell;
+    setProperty("focusCell", cell);
+    update();
+}
+
+// Drawn in the designed pixels, so the marks keep their proportions at every scale.
+void BoardMarks::paintEvent(QPaintEvent*) {
+    if (n_ == 0) return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(origin_);
+    painter.scale(scale_, scale_);
+    painter.setBrush(Qt::NoBrush);
+    for (int cell = 1; cell <= n_ * n_; ++cell)
+        if (winning_[cell]) DrawWinning(painter, Box(cell));
+    if (stands_ > 0) DrawStands(painter, Box(stands_));
+    if (placed_ > 0) DrawPlaced(painter, Box(placed_));
+    if (hasFocus() && focus_ > 0) DrawFocus(painter, Box(focus_));
+}
+
+void BoardMarks::keyPressEvent(QKeyEvent* event) {
+    BoardKey key;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    switch (plain ? event->key() : Qt::Key_unknown) {
+        case Qt::Key_Up:
+            key = BoardKey::Up;
+            break;
+        case Qt::Key_Down:
+            key = BoardKey::Down;
+            break;
+        case Qt::Key_Left:
+            key = BoardKey::Left;
+            break;
+        case Qt::Key_Right:
+            key = BoardKey::Right;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            key = BoardKey::Choose;
+            break;
+        case Qt::Key_Escape:
+            key = BoardKey::TakeBack;
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    onKey_(key, event->isAutoRepeat());
+}
+
+void BoardMarks::focusInEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void BoardMarks::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+QRectF BoardMarks::Box(int cell) const {
+    const int k = cell - 1;
+    return QRectF(pitch_ * (k % n_), pitch_ * (k / n_), pitch_ + 1, pitch_ + 1);
+}
+
+void BoardMarks::DrawWinning(QPainter& painter, const QRectF& box) const {
+    const QRectF frame = box.adjusted(3.5, 3.5, -3.5, -3.5);
+    const double round = pitch_ * 0.16;
+    Stroke(painter, Qt::black, QColor(255, 215, 0), 2.5,
+           [&] { painter.drawRoundedRect(frame, round, round); });
+}
+
+void BoardMarks::DrawStands(QPainter& painter, const QRectF& box) const {
+    const double radius = pitch_ * 0.37;
+    Stroke(painter, Qt::white, Qt::black, 1.5,
+           [&] { painter.drawEllipse(box.center(), radius, radius); });
+}
+
+void BoardMarks::DrawPlaced(QPainter& painter, const QRectF& box) const {
+    const double radius = pitch_ * 0.07;
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.setBrush(Qt::black);
+    painter.drawEllipse(box.center(), radius, radius);
+    painter.setBrush(Qt::NoBrush);
+}
+
+void BoardMarks::DrawFocus(QPainter& painter, const QRectF& box) const {
+    const QRectF frame = box.adjusted(1.5, 1.5, -1.5, -1.5);
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.drawRect(frame);
+    painter.setPen(QPen(Qt::black, 1.5, Qt::DashLine));
+    painter.drawRect(frame);
+}
+
+}  // namespace orbel
