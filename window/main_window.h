@@ -96,6 +96,7 @@ class MainWindow final : public QMainWindow, public GameView {
     std::array<QAction*, kDeepestLevel + 1> levelItems_ = {};
     bool busyPointer_ = false;
     bool plainPointer_ = false;
+    bool letGo_ = false;  // closed: the game is no longer this window's
 };
 
 // Holds the game while it lives: a modal window of the program is open.
