@@ -9,9 +9,8 @@
 #include <functional>
 #include <memory>
 
-#include "computer/search.h"
+#include "app/orbel_app.h"
 #include "dialogs/board_size_dialog.h"
-#include "game/game_state.h"
 #include "window/main_window.h"
 
 using namespace orbel;
@@ -155,11 +154,8 @@ void OrbelPicturesTest::icon_file_looks_like_the_drawn_icon() {
 
 void OrbelPicturesTest::doubled_screen_gives_the_main_window_doubled_pictures() {
     QCOMPARE(qApp->devicePixelRatio(), 2.0);
-    GameState state;
-    state.board.BoardSize = 9;
-    MainWindow window(state, SearchRootValues);
-    window.Form_Load();
-    window.show();
+    OrbelApp app;
+    MainWindow& window = *app.StartGame(9);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     for (const char* name : {"img_dir_0", "img_dir_2", "img_dir_4", "img_dir_6", "img_dir_8"}) {

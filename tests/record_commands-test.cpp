@@ -10,10 +10,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "app/orbel_app.h"
 #include "computer/search.h"
@@ -69,10 +71,49 @@ void WriteFile(const QString& file, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-QPushButton* Button(const QWidget& w, const char* name) {
-    auto* b = w.findChild<QPushButton*>(name);
-    if (!b) qFatal("no button %s", name);
-    return b;
+template <class T>
+T* Control(const QWidget& w, const QString& name) {
+    T* control = w.findChild<T*>(name);
+    if (!control) qFatal("no control %s", qPrintable(name));
+    return control;
+}
+
+void Click(const QWidget& w, const QString& name) {
+    QWidget* control = Control<QWidget>(w, name);
+    if (!control->isVisible()) qFatal("%s is hidden", qPrintable(name));
+    QTest::mouseClick(control, Qt::LeftButton);
+}
+
+bool Busy(MainWindow& w) {
+    return w.game().controller().ComputerBusy();
+}
+const GamePicture& Picture(MainWindow& w) {
+    return w.game().controller().picture();
+}
+
+// Cell, arrow, centre mark: a move of the side to move.
+void ClickMove(MainWindow& w, int cell, int direction) {
+    Click(w, QStringLiteral("btn_Board_%1").arg(cell));
+    Click(w, QStringLiteral("img_dir_%1").arg(direction));
+    Click(w, QStringLiteral("img_dir_0"));
+}
+
+// A search held until the test lets it go; it counts the searches begun and those stopped
+// before that.
+std::atomic<bool> searchMayFinish{false};
+std::atomic<int> searchesStarted{0};
+std::atomic<int> searchesStopped{0};
+
+bool HeldSearch(BoardState& b, SearchTables& t, SearchRun& run) {
+    searchesStarted.fetch_add(1);
+    while (!searchMayFinish.load()) {
+        if (run.Stopped()) {
+            searchesStopped.fetch_add(1);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return SearchRootValues(b, t, run);
 }
 
 }  // namespace
@@ -83,41 +124,43 @@ class RecordCommandsTest : public QObject {
     QTemporaryDir dir;
     QString Path(const QString& name) const { return dir.filePath(name); }
 
-    // Two people play (placement, direction) moves through the controller.
+    // Two people play (placement, direction) moves with clicks.
     static void Play(MainWindow& w, std::initializer_list<std::pair<int, int>> moves) {
-        w.controller().SelectLevel(0);
-        for (auto [cell, direction] : moves) {
-            w.controller().btn_Board_Click(cell);
-            w.controller().img_dir_Click(direction);
-            w.controller().img_dir_Click(0);
-        }
+        w.findChild<QAction*>("mnu_TwoPlayer")->trigger();
+        for (auto [cell, direction] : moves) ClickMove(w, cell, direction);
     }
     static void StepForward(MainWindow& w) {
-        QTest::mouseClick(Button(w, "btn_Forward"), Qt::LeftButton);
-        QTRY_VERIFY(!w.controller().ComputerBusy());
+        Click(w, "btn_Forward");
+        QTRY_VERIFY(!Busy(w));
     }
 
   private slots:
+    void init() {
+        searchMayFinish = false;
+        searchesStarted = 0;
+        searchesStopped = 0;
+    }
+
     void save_after_a_new_game_writes_three_lines();
     void overwriting_asks_and_no_leaves_the_file_untouched();
-    void a_read_game_is_replayed_with_forward_and_can_be_left_and_rejoined();
+    void a_saved_game_is_read_back_and_replayed_with_forward();
     void a_bad_record_leaves_the_game_exactly_as_it_was();
     void a_failure_box_says_why_below_the_code();
     void the_menu_items_go_through_the_file_dialog();
     void save_while_the_computer_thinks_writes_the_game_as_it_stood();
+    void loading_a_game_stops_the_search_of_the_one_it_replaces();
 };
 
 void RecordCommandsTest::save_after_a_new_game_writes_three_lines() {
     OrbelApp app;
-    app.ReopenMainWindow(9);
+    app.StartGame(9);
     QVERIFY(app.records().SaveGameRecord(Path("new.rec")));
     QCOMPARE(Contents(Path("new.rec")), QByteArray(" 9 \r\n-1 \r\n 0 \r\n"));
 }
 
 void RecordCommandsTest::overwriting_asks_and_no_leaves_the_file_untouched() {
     OrbelApp app;
-    MainWindow* w = app.ReopenMainWindow(7);
-    Play(*w, {{18, 2}});
+    Play(*app.StartGame(7), {{18, 2}});
     WriteFile(Path("old.rec"), "keep me");
 
     SeenBox box;
@@ -133,55 +176,35 @@ void RecordCommandsTest::overwriting_asks_and_no_leaves_the_file_untouched() {
     QCOMPARE(Contents(Path("old.rec")), QByteArray(" 7 \r\n-1 \r\n 1 \r\n 18  25 \r\n"));
 }
 
-void RecordCommandsTest::a_read_game_is_replayed_with_forward_and_can_be_left_and_rejoined() {
+// Read into another game altogether: a window of the record's size, and Forward brings back
+// the board that was saved.
+void RecordCommandsTest::a_saved_game_is_read_back_and_replayed_with_forward() {
     OrbelApp app;
-    MainWindow* w = app.ReopenMainWindow(9);
-    Play(*w, {{32, 2}, {40, 6}, {33, 2}, {49, 6}, {59, 8}});
-    std::vector<int16_t> end(app.state().board.Board, app.state().board.Board + 82);
+    Play(*app.StartGame(9), {{32, 2}, {40, 6}, {33, 2}, {49, 6}, {59, 8}});
+    const std::vector<int16_t> end(app.state().board.Board, app.state().board.Board + 82);
     QVERIFY(app.records().SaveGameRecord(Path("five.rec")));
 
-    QPointer<MainWindow> old = w;
-    app.ReopenMainWindow(11);  // another game altogether
+    QPointer<MainWindow> old = app.StartGame(11);
     QVERIFY(app.records().LoadGameRecord(Path("five.rec")));
     QTRY_VERIFY(old.isNull());
-    w = app.mainWindow();
+    MainWindow& w = *app.mainWindow();
     QCOMPARE(app.state().board.BoardSize, 9);
-    QCOMPARE(app.state().history.RecordCount, 5);
     QCOMPARE(app.state().board.MoveNumber, 1);
-    QVERIFY(w->ForwardVisible());
-    QVERIFY(!w->BackwardVisible());
-    QCOMPARE(app.state().SearchLevel, 1);
+    QVERIFY(Picture(w).forwardShown);
+    QVERIFY(!Picture(w).backwardShown);
 
-    for (int i = 0; i < 5; ++i) StepForward(*w);
-    QVERIFY(!w->ForwardVisible());
-    QVERIFY(w->BackwardVisible());
-    QVERIFY(std::equal(end.begin(), end.end(), app.state().board.Board));
-
-    // Back to move 3, a move of our own, back again, and the record is offered once more.
-    QTest::mouseClick(Button(*w, "btn_Backward"), Qt::LeftButton);
-    QTest::mouseClick(Button(*w, "btn_Backward"), Qt::LeftButton);
-    QTest::mouseClick(Button(*w, "btn_Backward"), Qt::LeftButton);
-    QCOMPARE(app.state().board.MoveNumber, 3);
-    QVERIFY(w->ForwardVisible());
-    Play(*w, {{43, 4}});
-    QCOMPARE(app.state().history.BranchMove, 3);
-    QVERIFY(!w->ForwardVisible());
-    QTest::mouseClick(Button(*w, "btn_Backward"), Qt::LeftButton);
-    QVERIFY(w->ForwardVisible());
-    StepForward(*w);
-    StepForward(*w);
-    StepForward(*w);
-    QCOMPARE(app.state().history.BranchMove, 0);
+    for (int i = 0; i < 5; ++i) StepForward(w);
+    QVERIFY(!Picture(w).forwardShown);
+    QVERIFY(Picture(w).backwardShown);
     QVERIFY(std::equal(end.begin(), end.end(), app.state().board.Board));
 }
 
 void RecordCommandsTest::a_bad_record_leaves_the_game_exactly_as_it_was() {
     OrbelApp app;
-    MainWindow* w = app.ReopenMainWindow(9);
+    MainWindow* w = app.StartGame(9);
     Play(*w, {{32, 2}, {40, 6}});
     const GameState before = app.state();
-    const bool backward = w->BackwardVisible();
-    const bool forward = w->ForwardVisible();
+    const GamePicture shown = Picture(*w);
     WriteFile(Path("bad.rec"), " 9 \r\n-1 \r\n 2 \r\n 32  41 \r\n");  // one move short
 
     SeenBox box;
@@ -200,8 +223,10 @@ void RecordCommandsTest::a_bad_record_leaves_the_game_exactly_as_it_was() {
     QCOMPARE(app.state().board.BoardSize, before.board.BoardSize);
     QCOMPARE(app.state().history.RecordCount, before.history.RecordCount);
     QCOMPARE(app.state().ComputerSideChoice, before.ComputerSideChoice);
-    QCOMPARE(w->BackwardVisible(), backward);
-    QCOMPARE(w->ForwardVisible(), forward);
+    QCOMPARE(app.state().SearchLevel, before.SearchLevel);
+    QCOMPARE(Picture(*w).backwardShown, shown.backwardShown);
+    QCOMPARE(Picture(*w).forwardShown, shown.forwardShown);
+    QCOMPARE(Picture(*w).message, shown.message);
 
     AnswerNextBox(QMessageBox::Ok, &box);
     QVERIFY(!app.records().LoadGameRecord(Path("missing.rec")));
@@ -212,7 +237,7 @@ void RecordCommandsTest::a_bad_record_leaves_the_game_exactly_as_it_was() {
 // words of the record reader and writer.
 void RecordCommandsTest::a_failure_box_says_why_below_the_code() {
     OrbelApp app;
-    app.ReopenMainWindow(9);
+    app.StartGame(9);
     const QString failure = QStringLiteral("エラーが発生しました。もう一度実行してください。");
     SeenBox box;
 
@@ -246,7 +271,7 @@ void RecordCommandsTest::a_failure_box_says_why_below_the_code() {
 
 void RecordCommandsTest::the_menu_items_go_through_the_file_dialog() {
     OrbelApp app;
-    MainWindow* w = app.ReopenMainWindow(7);
+    MainWindow* w = app.StartGame(7);
     Play(*w, {{18, 2}});
     const QString before = QDir::currentPath();
     QDir::setCurrent(dir.path());
@@ -280,37 +305,20 @@ void RecordCommandsTest::the_menu_items_go_through_the_file_dialog() {
     w->findChild<QAction*>("mnuFileItem_1")->trigger();
     QVERIFY(app.mainWindow() != w);
     QCOMPARE(app.state().history.RecordCount, 1);
-    QVERIFY(app.mainWindow()->ForwardVisible());
+    QVERIFY(Picture(*app.mainWindow()).forwardShown);
     QDir::setCurrent(before);
 }
 
-namespace {
-
-// A search held until the test lets it go.
-std::atomic<bool> searchMayFinish{false};
-
-bool HeldSearch(BoardState& b, SearchTables& t, SearchRun& run) {
-    while (!searchMayFinish.load()) {
-        if (run.Stopped()) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return SearchRootValues(b, t, run);
-}
-
-}  // namespace
-
+// The search ends while the dialog is open; its move waits for the dialog to close, and the
+// file holds the game as it stood when Save was chosen.
 void RecordCommandsTest::save_while_the_computer_thinks_writes_the_game_as_it_stood() {
-    searchMayFinish = false;
     OrbelApp app(HeldSearch);
-    MainWindow* w = app.ReopenMainWindow(7);
-    w->controller().btn_Board_Click(18);
-    w->controller().img_dir_Click(2);
-    w->controller().img_dir_Click(0);
-    QTRY_VERIFY(w->controller().ComputerBusy());
+    MainWindow* w = app.StartGame(7);
+    ClickMove(*w, 18, 2);
+    QTRY_COMPARE(searchesStarted.load(), 1);
     const QString before = QDir::currentPath();
     QDir::setCurrent(dir.path());
 
-    // The search ends while the dialog is open; its move waits for the dialog to close.
     int movesWhileOpen = -1;
     WhenModalShows([&app, &movesWhileOpen](QWidget* modal) {
         searchMayFinish = true;
@@ -323,6 +331,37 @@ void RecordCommandsTest::save_while_the_computer_thinks_writes_the_game_as_it_st
     QCOMPARE(movesWhileOpen, 1);
     QCOMPARE(Contents(Path("thinking.rec")), QByteArray(" 7 \r\n-1 \r\n 1 \r\n 18  25 \r\n"));
     QTRY_COMPARE(app.state().board.MoveNumber, 3);
+    QCOMPARE(searchesStopped.load(), 0);
+    QDir::setCurrent(before);
+}
+
+// Chosen while the computer thinks: the search goes on behind the dialog and stops the
+// moment a record is read; no late move reaches the game read.
+void RecordCommandsTest::loading_a_game_stops_the_search_of_the_one_it_replaces() {
+    OrbelApp app(HeldSearch);
+    MainWindow* w = app.StartGame(7);
+    ClickMove(*w, 18, 2);
+    QTRY_COMPARE(searchesStarted.load(), 1);
+    WriteFile(Path("other.rec"), " 9 \r\n-1 \r\n 1 \r\n 32  41 \r\n");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+
+    int stoppedWhileOpen = -1;
+    WhenModalShows([&stoppedWhileOpen](QWidget* modal) {
+        QTest::qWait(100);
+        stoppedWhileOpen = searchesStopped.load();
+        modal->findChild<QLineEdit*>("txtOpenSave")->setText("other.rec");
+        modal->findChild<QPushButton*>("cmdOpenSave(0)")->click();
+    });
+    w->findChild<QAction*>("mnuFileItem_1")->trigger();
+    QCOMPARE(stoppedWhileOpen, 0);
+    QCOMPARE(searchesStopped.load(), 1);
+    QCOMPARE(app.state().board.BoardSize, 9);
+    QVERIFY(!Busy(*app.mainWindow()));
+    searchMayFinish = true;
+    QTest::qWait(300);
+    QCOMPARE(app.state().board.MoveNumber, 1);
+    QVERIFY(Picture(*app.mainWindow()).forwardShown);
     QDir::setCurrent(before);
 }
 

@@ -190,9 +190,12 @@ MainWindow::~MainWindow() {
 }
 
 // The game waits without a window until the next one opens; a window already replaced by
-// another leaves the game to it.
+// another leaves the game to it. A closed window awaits its deletion, which may come after
+// the game is gone, so from then on it touches the game no more.
 void MainWindow::StopAndLetGo() {
-    if (controller_.Detach(this)) game_.Stop();
+    selectTimer_->stop();
+    if (!letGo_ && controller_.Detach(this)) game_.Stop();
+    letGo_ = true;
 }
 
 // Frame first, then the images and above them the buttons that cover empty cells, the

@@ -131,6 +131,7 @@ class MainWindow final : public QMainWindow, public GameView {
 
     bool busyPointer_ = false;
     bool plainPointer_ = false;
+    bool letGo_ = false;  // closed: the game is no longer this window's
 };
 
 // Holds the game while it lives: a modal window of the program is open.
