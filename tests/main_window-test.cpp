@@ -134,9 +134,10 @@ int OrbelsOnBoard(const BoardState& b) {
     return count;
 }
 
-bool CursorIsBusy() {
-    return QApplication::overrideCursor() &&
-           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+// The busy pointer shows over the main window only, never over the whole program.
+bool CursorIsBusy(const QWidget* window) {
+    if (QApplication::overrideCursor()) return true;
+    return window && window->cursor().shape() == Qt::WaitCursor;
 }
 
 // The first thing the window shows otherwise than the controller's picture says; empty when
@@ -144,7 +145,12 @@ bool CursorIsBusy() {
 QString DifferenceFromPicture(MainWindow& w) {
     const GamePicture& p = w.game().controller().picture();
     const int n = p.boardSize;
-    const Qt::CursorShape pointer = p.plainPointer ? Qt::ArrowCursor : Qt::CrossCursor;
+    const Qt::CursorShape pointer = p.busy           ? Qt::WaitCursor
+                                    : p.plainPointer ? Qt::ArrowCursor
+                                                     : Qt::CrossCursor;
+    // A sliding orbel is drawn by the slide layer until it stands in its cell.
+    const QList<int> sliding =
+        w.findChild<QWidget*>("shp_Slide")->property("slidingCells").value<QList<int>>();
     for (int cell = 1; cell <= n * n; ++cell) {
         const int side = p.Shown(cell);
         const QLabel* image = CellImage(w, cell);
@@ -152,9 +158,9 @@ QString DifferenceFromPicture(MainWindow& w) {
             return QStringLiteral("button %1").arg(cell);
         if (CellButton(w, cell)->cursor().shape() != pointer)
             return QStringLiteral("pointer on %1").arg(cell);
-        if (image->isVisible() != (side != Empty)) return QStringLiteral("image %1").arg(cell);
-        if (side != Empty &&
-            image->pixmap().cacheKey() != Player(w, (side + 1) / 2)->pixmap().cacheKey())
+        const bool drawn = side != Empty && !sliding.contains(cell);
+        if (image->isVisible() != drawn) return QStringLiteral("image %1").arg(cell);
+        if (side != Empty && image->property("orbel").toInt() != side)
             return QStringLiteral("colour of %1").arg(cell);
     }
     for (const int d : {kDown, kLeft, kRight, kUp})
@@ -169,7 +175,7 @@ QString DifferenceFromPicture(MainWindow& w) {
     if (Button(w, "btn_Backward")->isVisible() != p.backwardShown) return "Backward";
     if (Button(w, "btn_Forward")->isVisible() != p.forwardShown) return "Forward";
     if (!MenuItem(w, kLevelItems[p.level])->isChecked()) return "level";
-    if (CursorIsBusy() != p.busy) return "busy pointer";
+    if (CursorIsBusy(&w) != p.busy) return "busy pointer";
     if (PlacedMark(w) != p.lastPlaced || StandsMark(w) != p.lastStands) return "last move";
     if (WinningMarks(w) != QList<int>(p.winning.cell, p.winning.cell + p.winning.count))
         return "winning lines";
@@ -274,7 +280,7 @@ class MainWindowTest : public QObject {
 
     void layout_follows_board_size_data();
     void layout_follows_board_size();
-    void window_is_grey_fixed_and_named();
+    void window_is_grey_resizable_and_named();
     void window_opens_with_its_title_and_menus_on_the_screen();
     void cells_off_the_board_are_hidden();
     void menus_have_their_items_in_order();
@@ -349,13 +355,14 @@ void MainWindowTest::layout_follows_board_size() {
     }
 }
 
-void MainWindowTest::window_is_grey_fixed_and_named() {
+void MainWindowTest::window_is_grey_resizable_and_named() {
     OrbelApp app;
     MainWindow* window = OpenGame(app, 9);
     QCOMPARE(window->objectName(), QStringLiteral("frm_Orbel"));
     QCOMPARE(window->windowTitle(), QStringLiteral("Orbel Five"));
+    // Designed size where the screen has room; the player may resize it.
     QCOMPARE(window->centralWidget()->size(), QSize(1077, 761));
-    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QVERIFY(window->minimumSize().width() < window->maximumSize().width());
     QVERIFY(!window->windowIcon().isNull());
     const QImage client = window->centralWidget()->grab().toImage();
     QCOMPARE(QColor(client.pixel(1050, 740)), QColor(192, 192, 192));
@@ -738,7 +745,7 @@ void MainWindowTest::the_search_runs_off_the_window_thread_while_the_window_keep
     QTRY_COMPARE(searchesStarted.load(), 1);
     QVERIFY(!searchedOnTheWindowThread);
     QCOMPARE(Message(*window), QStringLiteral("Thinking ..."));
-    QVERIFY(CursorIsBusy());
+    QVERIFY(CursorIsBusy(window));
 
     int paints = 0;
     QWidget* area = window->centralWidget();
@@ -761,7 +768,7 @@ void MainWindowTest::the_search_runs_off_the_window_thread_while_the_window_keep
     QTRY_COMPARE_WITH_TIMEOUT(app.state().board.MoveNumber, 2, 5000);
     QTRY_VERIFY(!Busy(*window));
     QCOMPARE(OrbelsOnBoard(app.state().board), 2);
-    QVERIFY(!CursorIsBusy());
+    QVERIFY(!CursorIsBusy(window));
     QCOMPARE(searchesStopped.load(), 0);
 }
 
@@ -805,7 +812,7 @@ void MainWindowTest::commands_stop_a_search_at_once_and_no_late_move_is_played()
     else
         MenuItem(*window, qPrintable(command))->trigger();
     QCOMPARE(searchesStopped.load(), 1);
-    QVERIFY(!CursorIsBusy());
+    QVERIFY(!CursorIsBusy(window));
     gateOpen = true;
     QTest::qWait(300);
     QCOMPARE(app.state().board.MoveNumber, 1);
@@ -850,7 +857,7 @@ void MainWindowTest::the_program_ends_cleanly_with_the_rules_window_open() {
     }
     QVERIFY(rules.isNull());
     QCOMPARE(searchesStopped.load(), 1);
-    QVERIFY(!CursorIsBusy());
+    QVERIFY(!CursorIsBusy(nullptr));
 }
 
 // A replaced window is deleted only when the event loop next runs; by then the game may be

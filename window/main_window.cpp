@@ -194,7 +194,13 @@ MainWindow::~MainWindow() {
 // the game is gone, so from then on it touches the game no more.
 void MainWindow::StopAndLetGo() {
     selectTimer_->stop();
-    if (!letGo_ && controller_.Detach(this)) game_.Stop();
+    if (!letGo_ && controller_.Detach(this)) {
+        game_.Stop();
+        // No picture comes any more: the pointer leaves the busy one itself.
+        GamePicture still = controller_.picture();
+        still.busy = false;
+        ShowPointers(still);
+    }
     letGo_ = true;
 }
 
@@ -506,6 +512,7 @@ void MainWindow::ShowCells(const GamePicture& picture) {
         cellButtons_[cell]->setVisible(picture.Offers(cell));
         if (side != Empty && side != imageSide_[cell]) {
             cellImages_[cell]->setPixmap(CellPicture(side, cellImages_[cell]->size()));
+            cellImages_[cell]->setProperty("orbel", side);  // for tests: the colour drawn
             imageSide_[cell] = side;
         }
         cellImages_[cell]->setVisible(side != Empty && (!hand || picture.handLit) &&
