@@ -64,8 +64,10 @@ class AnalysisSession {
     void OnChange(std::function<void()> changed) { changed_ = std::move(changed); }
 
     Standing standing() const { return standing_; }
-    // The position of the completed moves at the last Follow.
+    // The position of the completed moves at the last Follow, and a number that grows
+    // whenever it changes.
     const BoardState& position() const { return *position_; }
+    unsigned serial() const { return serial_; }
     // The deepest level of position() finished so far, or null.
     const LevelAnalysis* finished() const { return hasFinished_ ? finished_.get() : nullptr; }
     // Time spent on the finished levels of position(), all together.

@@ -150,6 +150,21 @@ class analysis_session : public ::testing::Test, public testing::Table {
         EXPECT_EQ(window.searchesBesideTheComputer, 0);
     }
 
+    // The long opening stepped through, its deepening to level 11 under way.
+    void ReadLongOpening() {
+        game->ChooseSize(13);
+        Follow(kDeepestLevel, 1);
+        Read(testing::LongAnalysisRecord(), 1);
+        for (int i = 0; i < 3; ++i) {
+            play().StepForward();
+            clock.RunAll();
+        }
+        ASSERT_EQ(CompletedMoves(), 3);
+        ASSERT_TRUE(inbox.RunUntil([this] {
+            return session->finished() && session->finished()->level >= 3 && session->Searching();
+        }));
+    }
+
     // A legal move of the side to move other than `other`, made with the three clicks.
     void PlayAnyMove(std::mt19937& rng, int other = 0) {
         BoardState b = Completed();
@@ -208,17 +223,18 @@ TEST_F(analysis_session, follows_the_completed_moves_whoever_is_to_move) {
     EXPECT_EQ(session->reviewedMoves(), 1);
 }
 
-// The deepening of a large opening to level 11 takes long; the person's move stops it before
-// the computer's search begins, and it takes the position up again after the reply.
-TEST_F(analysis_session, nothing_searches_while_the_computer_thinks_and_closing_ends_it) {
-    Start(17, 1, kDeepestLevel, 1);
-    ASSERT_TRUE(inbox.RunUntil([this] {
-        return session->finished() && session->finished()->level >= 3 && session->Searching();
-    }));
-    PersonMoves(CentreCell(17) - 17, kDown);
+// The person's move stops the deepening of a long opening before the computer's search
+// begins, and the analysis takes the game up again after the reply.
+TEST_F(analysis_session, nothing_searches_while_the_computer_thinks) {
+    ReadLongOpening();
+    std::mt19937 rng(29);
+    PlayAnyMove(rng);
     EXPECT_EQ(session->standing(), AnalysisSession::Standing::ComputerMoves);
     EXPECT_FALSE(session->Searching());
+    inbox.RunFor(std::chrono::milliseconds(100));
+    EXPECT_FALSE(session->Searching());
     EXPECT_EQ(session->finished(), nullptr);   // the computer's position is never searched
+    EXPECT_EQ(session->reviewedMoves(), 3);    // nor the person's move reviewed
     ASSERT_EQ(computer->requests.size(), 0u);  // its search starts after the pause
     clock.RunAll();
     EXPECT_EQ(computer->requests.size(), 1u);
@@ -227,11 +243,12 @@ TEST_F(analysis_session, nothing_searches_while_the_computer_thinks_and_closing_
     ComputerAnswers();
     EXPECT_EQ(session->standing(), AnalysisSession::Standing::Deepening);
     EXPECT_TRUE(
-        inbox.RunUntil([this] { return session->finished() && session->reviewedMoves() == 2; }));
+        inbox.RunUntil([this] { return session->finished() && session->reviewedMoves() == 5; }));
     ExpectShowsTheGame();
+}
 
-    // The window closes in the middle of a level.
-    ASSERT_TRUE(inbox.RunUntil([this] { return session->Searching(); }));
+TEST_F(analysis_session, closing_in_the_middle_of_a_level_returns_at_once) {
+    ReadLongOpening();
     play().Detach(&window);
     session.reset();
 }

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <utility>
 
+#include "engine/move_rules.h"
 #include "ui/window_place.h"
 #include "window/orbel_pictures.h"
 
@@ -133,6 +135,13 @@ class BoardMarks final : public QWidget {
         update();
     }
 
+    void SetAnalysisMarks(const QList<int>& codes) {
+        if (codes == analysis_) return;
+        analysis_ = codes;
+        setProperty("analysisMarks", QVariant::fromValue(codes));
+        update();
+    }
+
   protected:
     void paintEvent(QPaintEvent*) override {
         if (n_ == 0) return;
@@ -143,6 +152,7 @@ class BoardMarks final : public QWidget {
             if (winning_[cell]) DrawWinning(painter, Box(cell));
         if (stands_ > 0) DrawStands(painter, Box(stands_));
         if (placed_ > 0) DrawPlaced(painter, Box(placed_));
+        for (const int code : analysis_) DrawAnalysed(painter, Box(PlacementOf(code)), code);
         if (hasFocus() && focus_ > 0) DrawFocus(painter, Box(focus_));
     }
 
@@ -223,6 +233,33 @@ class BoardMarks final : public QWidget {
         painter.setBrush(Qt::NoBrush);
     }
 
+    // An analysed move: an arrow on its placement cell along its push, in a colour no other
+    // mark uses.
+    void DrawAnalysed(QPainter& painter, const QRectF& box, int code) const {
+        const int direction = DirectionOf(code);
+        const QPointF along(direction == kRight  ? 1
+                            : direction == kLeft ? -1
+                                                 : 0,
+                            direction == kDown ? 1
+                            : direction == kUp ? -1
+                                               : 0);
+        const QPointF across(-along.y(), along.x());
+        const QPointF centre = box.center();
+        const double reach = pitch_ * 0.3;
+        const QPointF tip = centre + along * reach;
+        const QPointF tail = centre - along * reach;
+        const QPointF barb = tip - along * (reach * 0.6);
+        const double spread = reach * 0.55;
+        QPainterPath arrow;
+        arrow.moveTo(tail);
+        arrow.lineTo(tip);
+        arrow.moveTo(barb + across * spread);
+        arrow.lineTo(tip);
+        arrow.lineTo(barb - across * spread);
+        Stroke(painter, QColor(0, 60, 50), QColor(0, 210, 170), 2.5,
+               [&] { painter.drawPath(arrow); });
+    }
+
     void DrawFocus(QPainter& painter, const QRectF& box) const {
         const QRectF frame = box.adjusted(1.5, 1.5, -1.5, -1.5);
         painter.setPen(QPen(Qt::white, 1.5));
@@ -238,6 +275,7 @@ class BoardMarks final : public QWidget {
     int stands_ = 0;
     int focus_ = 0;
     std::array<bool, kBoardEntries> winning_ = {};
+    QList<int> analysis_;
 };
 
 // The platform's keys for a command, or ours where the platform has none.
@@ -430,6 +468,10 @@ void MainWindow::CreateMenus() {
     QAction* exit = item(options, "mnu_Exit", "E&xit");
     exit->setShortcuts(KeysFor(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &MainWindow::mnu_Exit_Click);
+    separator(options, "mnu_AnalysisSep");
+    QAction* analysis = item(options, "mnu_Analysis", "&Analysis");
+    analysis->setShortcut(Qt::Key_A);
+    connect(analysis, &QAction::triggered, this, &MainWindow::analysisRequested);
 
     QMenu* levels = menuBar()->addMenu(QStringLiteral("&Level"));
     levels->setObjectName(QStringLiteral("mnu_Level"));
@@ -534,6 +576,11 @@ void MainWindow::Show(const GamePicture& picture) {
     marks->SetLastMove(picture.lastPlaced, picture.lastStands);
     marks->SetWinning(picture.winning);
     marks->SetFocusCell(picture.focusCell);
+    emit gameShown();
+}
+
+void MainWindow::SetAnalysisMarks(const QList<int>& codes) {
+    static_cast<BoardMarks*>(marks_)->SetAnalysisMarks(codes);
 }
 
 // An empty cell shows its button; an orbel its image, which the orbel in hand blinks.
