@@ -178,10 +178,8 @@ void OrbelApp::mnu_Analysis_Click() {
 }
 
 // Where the player left it, if that is on a screen there is now; else at the right edge of
-// the screen, beside the board on a wide one.
+// the screen, as narrow as it may be to leave the board uncovered.
 void OrbelApp::ShowAnalysisWhereThePlayerLeftIt(AnalysisWindow& window) {
-    const QSize designed(480, 700);
-    window.resize(designed.boundedTo(RoomOnScreen(window)));
     const QMargins frame = FrameAllowance(window);
     const std::optional<QRect> place =
         settings_.analysisWindow
@@ -191,7 +189,15 @@ void OrbelApp::ShowAnalysisWhereThePlayerLeftIt(AnalysisWindow& window) {
         window.setGeometry(*place);
     } else {
         const QRect area = mainWindow_ ? AvailableArea(*mainWindow_) : AvailableArea(window);
-        const QSize outer = window.size().grownBy(frame);
+        QSize size = QSize(480, 700).boundedTo(RoomOnScreen(window));
+        if (mainWindow_) {
+            const int beside =
+                area.right() - mainWindow_->frameGeometry().right() - frame.left() - frame.right();
+            const int narrowest = std::min(window.minimumSizeHint().width(), size.width());
+            size.setWidth(std::clamp(beside, narrowest, size.width()));
+        }
+        window.resize(size);
+        const QSize outer = size.grownBy(frame);
         QPoint corner = CentredInside(outer, area);
         corner.setX(std::max(area.left(), area.right() + 1 - outer.width()));
         window.move(corner);

@@ -31,6 +31,16 @@ constexpr bool IsMistake(const ReviewedMove& move) {
     return move.loss >= kMistakeLoss;
 }
 
+// The position after `move` from Red's side, held to the value cap, for the game's graph.
+// A search gives its side to move the last ply, so a move's value leans to its mover and
+// the reply's best value (a search one ply deeper from the same position) to the other
+// side; their mean cancels that. Without a reviewed reply the move's value stands alone.
+inline Tenths RedValueAfter(const ReviewedMove& move, const ReviewedMove* reply) {
+    const Tenths kept = RedView(CappedValue(move.value), move.side);
+    if (!reply) return kept;
+    return (kept + RedView(CappedValue(reply->best.value), reply->side)) / 2;
+}
+
 class AnalysisSession {
   public:
     enum class Standing {

@@ -267,12 +267,14 @@ void AnalysisWindow::ShowReview() {
     const int n = s.position().BoardSize;
     const int count = s.reviewedMoves();
     QList<EvaluationGraph::Point> points;
+    const int shown = review_->topLevelItemCount();
     const QSignalBlocker quiet(review_);
     while (review_->topLevelItemCount() > count) delete review_->takeTopLevelItem(count);
     for (int k = 1; k <= count; ++k) {
         const ReviewedMove& m = s.reviewed(k);
         const bool mistake = IsMistake(m);
-        points.append({RedView(CappedValue(m.value), m.side), m.side, mistake});
+        const ReviewedMove* reply = k < count ? &s.reviewed(k + 1) : nullptr;
+        points.append({RedValueAfter(m, reply), m.side, mistake});
         const QStringList texts = {QString::number(m.moveNumber),
                                    SideName(m.side),
                                    MoveName(n, m.code),
@@ -291,6 +293,8 @@ void AnalysisWindow::ShowReview() {
         }
     }
     graph_->SetPoints(points);
+    // The newest move comes into view as the game goes on.
+    if (count > shown && count > 0) review_->scrollToItem(review_->topLevelItem(count - 1));
 }
 
 void AnalysisWindow::ChooseFromList() {

@@ -233,30 +233,26 @@ class BoardMarks final : public QWidget {
         painter.setBrush(Qt::NoBrush);
     }
 
-    // An analysed move: an arrow on its placement cell along its push, in a colour no other
-    // mark uses.
+    // An analysed move: an arrow from the middle of its placement cell toward the orbel
+    // it pushes, in a colour no other mark uses. It leaves the middle free for the dot of
+    // the last move, and two pushes from one cell apart.
     void DrawAnalysed(QPainter& painter, const QRectF& box, int code) const {
         const int direction = DirectionOf(code);
-        const QPointF along(direction == kRight  ? 1
-                            : direction == kLeft ? -1
-                                                 : 0,
-                            direction == kDown ? 1
-                            : direction == kUp ? -1
-                                               : 0);
-        const QPointF across(-along.y(), along.x());
-        const QPointF centre = box.center();
-        const double reach = pitch_ * 0.3;
-        const QPointF tip = centre + along * reach;
-        const QPointF tail = centre - along * reach;
-        const QPointF barb = tip - along * (reach * 0.6);
-        const double spread = reach * 0.55;
+        const double dx = direction == kRight ? 1 : direction == kLeft ? -1 : 0;
+        const double dy = direction == kDown ? 1 : direction == kUp ? -1 : 0;
+        const QPointF along(dx, dy);
+        const QPointF across(-dy, dx);
+        const QPointF tail = box.center() + along * (pitch_ * 0.12);
+        const QPointF tip = box.center() + along * (pitch_ * 0.44);
+        const QPointF barb = tip - along * (pitch_ * 0.14);
+        const double spread = pitch_ * 0.13;
         QPainterPath arrow;
         arrow.moveTo(tail);
         arrow.lineTo(tip);
         arrow.moveTo(barb + across * spread);
         arrow.lineTo(tip);
         arrow.lineTo(barb - across * spread);
-        Stroke(painter, QColor(0, 60, 50), QColor(0, 210, 170), 2.5,
+        Stroke(painter, QColor(0, 70, 0), QColor(60, 210, 40), 2.5,
                [&] { painter.drawPath(arrow); });
     }
 
