@@ -161,7 +161,8 @@ class analysis_session : public ::testing::Test, public testing::Table {
         }
         ASSERT_EQ(CompletedMoves(), 3);
         ASSERT_TRUE(inbox.RunUntil([this] {
-            return session->finished() && session->finished()->level >= 3 && session->Searching();
+            return session->finished() && session->finished()->level >= 3 && session->Searching() &&
+                   session->reviewedMoves() == 3;
         }));
     }
 
