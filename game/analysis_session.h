@@ -18,8 +18,8 @@
 
 namespace orbel {
 
-constexpr int kAnalysisDeepest = 7;  // the deepening's limit unless the player picks another
-constexpr int kReviewLevel = 5;      // the review's level unless the player picks another
+constexpr int kAnalysisDeepest = 7;      // the deepening's limit unless the player picks another
+constexpr int kAnalysisReviewLevel = 5;  // the review's level unless the player picks another
 
 // A move that loses at least this much against the best is a mistake. A neighbour link of
 // one's own counts 2 units (each orbel of the pair counts the other), so this is more than
@@ -133,7 +133,7 @@ class AnalysisSession {
     const Game& game_;
     Scheduler& results_;
     int deepest_ = kAnalysisDeepest;
-    int reviewLevel_ = kReviewLevel;
+    int reviewLevel_ = kAnalysisReviewLevel;
     std::function<void()> changed_;
     Standing standing_ = Standing::Stopped;
     bool boardShows_ = false;

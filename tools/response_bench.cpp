@@ -12,6 +12,7 @@
 #include "computer/analysis.h"
 #include "computer/computer_player.h"
 #include "computer/search_worker.h"
+#include "tools/review.h"
 
 namespace orbel {
 
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int kMiddleGameMoves = 15;
 constexpr int kRounds = 5;
-constexpr int kReviewBenchLevel = 5;
 // The person looks at the board this long before moving; the analysis is still searching
 // when the computer starts.
 constexpr auto kPersonThinks = std::chrono::milliseconds(150);
@@ -65,7 +65,7 @@ class OpenAnalysis {
             deepening_.Deepen(*position_, kDeepestLevel, &stop, [](const LevelAnalysis&) {});
         });
         reviewWorker_.Run([this](const std::atomic<bool>& stop) {
-            review_.ReviewGame(*moves_, kReviewBenchLevel, &stop, [](const ReviewedMove&) {});
+            review_.ReviewGame(*moves_, kReviewLevel, &stop, [](const ReviewedMove&) {});
         });
     }
     void Cancel() {
@@ -115,7 +115,7 @@ bool RunResponseBench(int level, std::ostream& out) {
     out << Line(
         "response: the game's computer at level %d, median of %d; open: the analysis "
         "deepens to level %d and reviews at level %d until the computer starts\n",
-        level, kRounds, kDeepestLevel, kReviewBenchLevel);
+        level, kRounds, kDeepestLevel, kReviewLevel);
     out << "  size  moves   closed ms     open ms   stopping ms\n";
     double closed = 0;
     double open = 0;

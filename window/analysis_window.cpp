@@ -81,9 +81,7 @@ QTreeWidget* MakeList(QWidget* parent, const char* name, const QStringList& head
 }  // namespace
 
 AnalysisWindow::AnalysisWindow(const Game& game, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      game_(game),
-      session_(std::make_unique<AnalysisSession>(game, results_)) {
+    : QWidget(parent, Qt::Window), session_(std::make_unique<AnalysisSession>(game, results_)) {
     setObjectName(QStringLiteral("frm_Analysis"));
     setWindowTitle(QStringLiteral("Orbel Five Analysis"));
     setWindowIcon(OrbelIcon());
@@ -92,10 +90,7 @@ AnalysisWindow::AnalysisWindow(const Game& game, QWidget* parent)
     Refresh();
 }
 
-// The searches end before the window's widgets go.
-AnalysisWindow::~AnalysisWindow() {
-    session_.reset();
-}
+AnalysisWindow::~AnalysisWindow() = default;
 
 void AnalysisWindow::CreateControls() {
     deepest_ = new QSpinBox(this);

@@ -53,7 +53,6 @@ class AnalysisWindow final : public QWidget {
     void ChooseFromList();
     void UpdateMarks();
 
-    const Game& game_;
     // Declared before the session, so the session's threads end before what they post to.
     QtScheduler results_;
     std::unique_ptr<AnalysisSession> session_;
