@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "dialogs/board_size_dialog.h"
@@ -24,6 +26,7 @@ OrbelApp::OrbelApp(RootSearch search, const SettingsStore* store, QObject* paren
 }
 
 OrbelApp::~OrbelApp() {
+    delete analysisWindow_;
     delete aboutWindow_;
     delete sizeDialog_;
     delete mainWindow_;
@@ -56,13 +59,17 @@ void OrbelApp::Remember() {
 }
 
 MainWindow* OrbelApp::StartGame(int size) {
+    replacingMainWindow_ = true;
     CloseMainWindow();
+    replacingMainWindow_ = false;
     game_->ChooseSize(size);
     return OpenMainWindow();
 }
 
 MainWindow* OrbelApp::OpenRecord(const GameRecord& record) {
+    replacingMainWindow_ = true;
     CloseMainWindow();
+    replacingMainWindow_ = false;
     game_->TakeRecord(record);
     return OpenMainWindow();
 }
@@ -82,9 +89,18 @@ MainWindow* OrbelApp::OpenMainWindow() {
         settings_.level = level;
         Remember();
     });
-    connect(window, &MainWindow::closing, this, [this, window] { RememberWhereItIs(*window); });
+    connect(window, &MainWindow::closing, this, [this, window] {
+        RememberWhereItIs(*window);
+        // The analysis goes with the board it follows, unless another takes its place.
+        if (analysisWindow_ && !replacingMainWindow_) analysisWindow_->close();
+    });
+    connect(window, &MainWindow::analysisRequested, this, &OrbelApp::mnu_Analysis_Click);
+    connect(window, &MainWindow::gameShown, this, [this] {
+        if (analysisWindow_) analysisWindow_->Follow();
+    });
     mainWindow_ = window;
     window->Form_Load(settings_.level);
+    if (analysisWindow_) window->SetAnalysisMarks(analysisWindow_->marks());
     ShowWhereThePlayerLeftIt(*window);
     return window;
 }
@@ -135,6 +151,58 @@ void OrbelApp::mnu_Rules_Click() {
     game_->Hold();
     connect(rules, &QDialog::finished, this, [this] { game_->Release(); });
     rules->show();
+}
+
+void OrbelApp::mnu_Analysis_Click() {
+    if (analysisWindow_) {
+        analysisWindow_->raise();
+        analysisWindow_->activateWindow();
+        return;
+    }
+    auto* analysis = new AnalysisWindow(*game_);
+    analysis->setAttribute(Qt::WA_DeleteOnClose);
+    connect(analysis, &AnalysisWindow::marksChanged, this, [this](const QList<int>& codes) {
+        if (mainWindow_) mainWindow_->SetAnalysisMarks(codes);
+    });
+    connect(analysis, &AnalysisWindow::closing, this, [this, analysis] {
+        settings_.analysisWindow = analysis->normalGeometry();
+        Remember();
+    });
+    connect(analysis, &QObject::destroyed, this, [this] {
+        if (mainWindow_) mainWindow_->SetAnalysisMarks({});
+        CheckWindowsLeft();
+    });
+    analysisWindow_ = analysis;
+    analysis->Follow();
+    ShowAnalysisWhereThePlayerLeftIt(*analysis);
+}
+
+// Where the player left it, if that is on a screen there is now; else at the right edge of
+// the screen, as narrow as it may be to leave the board uncovered.
+void OrbelApp::ShowAnalysisWhereThePlayerLeftIt(AnalysisWindow& window) {
+    const QMargins frame = FrameAllowance(window);
+    const std::optional<QRect> place =
+        settings_.analysisWindow
+            ? RestoredGeometry(*settings_.analysisWindow, frame, AvailableAreas())
+            : std::nullopt;
+    if (place) {
+        window.setGeometry(*place);
+    } else {
+        const QRect area = mainWindow_ ? AvailableArea(*mainWindow_) : AvailableArea(window);
+        QSize size = QSize(480, 700).boundedTo(RoomOnScreen(window));
+        if (mainWindow_) {
+            const int beside =
+                area.right() - mainWindow_->frameGeometry().right() - frame.left() - frame.right();
+            const int narrowest = std::min(window.minimumSizeHint().width(), size.width());
+            size.setWidth(std::clamp(beside, narrowest, size.width()));
+        }
+        window.resize(size);
+        const QSize outer = size.grownBy(frame);
+        QPoint corner = CentredInside(outer, area);
+        corner.setX(std::max(area.left(), area.right() + 1 - outer.width()));
+        window.move(corner);
+    }
+    window.show();
 }
 
 void OrbelApp::CloseMainWindow() {

@@ -9,6 +9,7 @@
 #include "dialogs/board_size_dialog.h"
 #include "game/game.h"
 #include "ui/player_settings.h"
+#include "window/analysis_window.h"
 #include "window/main_window.h"
 #include "window/qt_scheduler.h"
 
@@ -37,6 +38,7 @@ class OrbelApp final : public QObject {
     MainWindow* mainWindow() const { return mainWindow_; }
     BoardSizeDialog* sizeDialog() const { return sizeDialog_; }
     BoardSizeDialog* aboutWindow() const { return aboutWindow_; }
+    AnalysisWindow* analysisWindow() const { return analysisWindow_; }
     RecordCommands& records() { return records_; }
 
     // What is remembered of the player; Remember() keeps it for the next run.
@@ -53,6 +55,8 @@ class OrbelApp final : public QObject {
     void mnu_GameSize_Click();
     void mnu_About_Click();
     void mnu_Rules_Click();
+    void mnu_Analysis_Click();
+    void ShowAnalysisWhereThePlayerLeftIt(AnalysisWindow& window);
     void CloseMainWindow();
     MainWindow* OpenMainWindow();
     void ShowWhereThePlayerLeftIt(MainWindow& window);
@@ -68,6 +72,9 @@ class OrbelApp final : public QObject {
     QPointer<MainWindow> mainWindow_;
     QPointer<BoardSizeDialog> sizeDialog_;
     QPointer<BoardSizeDialog> aboutWindow_;
+    QPointer<AnalysisWindow> analysisWindow_;
+    // A main window closes to let another open on the next game: the analysis stays.
+    bool replacingMainWindow_ = false;
     bool checkQueued_ = false;
     bool ended_ = false;
 };

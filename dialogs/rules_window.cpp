@@ -73,6 +73,8 @@ constexpr const char* kPage[] = {
     "  takes back your push until you confirm it. Backward (Ctrl+Left or Page Up) takes back",
     "  the last completed move; Forward (Ctrl+Right or Page Down) replays the next move of a",
     "  game read from a file. A side that cannot move loses.",
+    "",
+    "  Analysis (A) opens a window with the computer's view of the position and the game.",
 };
 
 // The OK button sits in the blank lines below the description of the game.

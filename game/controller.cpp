@@ -413,6 +413,11 @@ bool GameController::ComputerBusy() const {
     return state_.Phase == TurnPhase::Thinking || state_.Phase == TurnPhase::ShowingMove;
 }
 
+void GameController::CompletedPosition(BoardState& out) const {
+    out = state_.board;
+    if (PushWaiting()) std::copy_n(state_.history.UndoBoard + 1, out.CellCount(), out.Board + 1);
+}
+
 void GameController::ComputerTurnLoop() {
     if (ComputerBusy()) return;
     const BoardState& b = state_.board;

@@ -73,6 +73,9 @@ class GameController {
 
     // The computer thinks or shows a move: moves and buttons are ignored meanwhile.
     bool ComputerBusy() const;
+    // The position of the completed moves, with its side to move and move number: the
+    // board, or while a push waits to be confirmed the board before that push.
+    void CompletedPosition(BoardState& out) const;
     const GamePicture& picture() const { return picture_; }
     const GameState& state() const { return state_; }
 

@@ -41,6 +41,7 @@ class Game {
 
     int BoardSize() const { return state_->board.BoardSize; }
     GameController& controller() { return controller_; }
+    const GameController& controller() const { return controller_; }
     const GameState& state() const { return *state_; }
 
   private:

@@ -289,7 +289,7 @@ TEST(cli, help_and_version_answer_on_stdout_with_status_zero) {
         EXPECT_EQ(run.err, "") << word;
         EXPECT_EQ(run.out.rfind("usage: orbelfive-cli analyse", 0), 0u) << run.out;
         for (const char* mention : {"review", "bench", "--level", "--reference", "--threads",
-                                    "--analysis", " -v ", "--version"})
+                                    "--analysis", "--response", " -v ", "--version"})
             EXPECT_NE(run.out.find(mention), std::string::npos) << "help lacks " << mention;
     }
     // -v as the game takes it.
@@ -340,6 +340,9 @@ TEST(cli, bad_input_gives_status_two_and_one_line_on_stderr_only) {
         {{"review", missing}, {missing + ": ", "(error 1)"}},
         {{"review", ringFile}, {ringFile + ": ", "move 2", "outer ring", "(error 15)"}},
         {{"bench", "--analysis", "--reference"}, {"--analysis", "--reference"}},
+        {{"bench", "--response", "--reference"}, {"--response", "--reference"}},
+        {{"bench", "--response", "--analysis"}, {"--analysis or --response"}},
+        {{"bench", "--response", "--threads", "2"}, {"--threads"}},
         {{"bench", "--threads", "0"}, {"--threads"}},
         {{"bench", "--level", "12"}, {"--level"}},
         {{"bench", "positions"}, {"'positions'"}},

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -221,6 +222,38 @@ TEST_F(controller, undo_takes_back_the_push_and_nothing_else) {
     play().TakeBack();
     EXPECT_EQ(board().MoveNumber, 2);
     EXPECT_EQ(board().Board[18], Red);
+}
+
+// What an analysis reads: the completed moves' position, never a push still in hand.
+TEST_F(controller, the_completed_position_leaves_out_a_push_waiting_to_be_confirmed) {
+    const auto completed = [this] {
+        auto b = std::make_unique<BoardState>();
+        play().CompletedPosition(*b);
+        return b;
+    };
+    const auto sameCells = [](const BoardState& a, const BoardState& b) {
+        return std::equal(a.Board, a.Board + kBoardEntries, b.Board);
+    };
+    PlayToARefusablePush();
+    const auto before = std::make_unique<BoardState>(board());
+    for (const auto step : {+[](GameController& g) { g.ChooseCell(12); },
+                            +[](GameController& g) { g.ChoosePush(kDown); },  // refused
+                            +[](GameController& g) { g.ChoosePush(kRight); },
+                            +[](GameController& g) { g.TakeBack(); }}) {
+        step(play());
+        const auto seen = completed();
+        EXPECT_TRUE(sameCells(*seen, *before));
+        EXPECT_EQ(seen->SideToMove, Blue);
+        EXPECT_EQ(seen->MoveNumber, 3);
+    }
+    play().ChooseCell(12);
+    play().ChoosePush(kRight);
+    EXPECT_FALSE(sameCells(board(), *before));  // the push is on the board, not in the position
+    play().ChoosePush(0);
+    const auto after = completed();
+    EXPECT_TRUE(sameCells(*after, board()));
+    EXPECT_EQ(after->SideToMove, Red);
+    EXPECT_EQ(after->MoveNumber, 4);
 }
 
 TEST_F(controller, colour_choice_before_the_first_move_only) {

@@ -137,10 +137,10 @@ class ProgramRun {
             << Trail();
         CheckThePictureShowsTheBoard();
         if (::testing::Test::HasFatalFailure()) return;
+        CheckHistoryReplaysToTheCompletedPosition();
+        if (::testing::Test::HasFatalFailure()) return;
         // A push waiting to be confirmed is on the board but not yet in the history.
         if (table_.state().Phase == TurnPhase::Pushed) return;
-        CheckHistoryReplaysToTheBoard();
-        if (::testing::Test::HasFatalFailure()) return;
         CheckTheMarks();
         if (::testing::Test::HasFatalFailure()) return;
         CheckASaveReadsBack();
@@ -238,9 +238,17 @@ class ProgramRun {
         lastMoveNumber_ = moveNumber;
     }
 
-    void CheckHistoryReplaysToTheBoard() {
+    // The history replays to the position of the completed moves, which is the board
+    // itself unless a push waits to be confirmed.
+    void CheckHistoryReplaysToTheCompletedPosition() {
         const BoardState& b = board();
         const MoveHistory& h = table_.history();
+        auto completed = std::make_unique<BoardState>();
+        table_.play().CompletedPosition(*completed);
+        if (table_.state().Phase != TurnPhase::Pushed) {
+            ASSERT_TRUE(std::equal(b.Board, b.Board + kBoardEntries, completed->Board)) << Trail();
+        }
+        ASSERT_EQ(completed->MoveNumber, b.MoveNumber) << Trail();
         GameRecord played;
         played.BoardSize = b.BoardSize;
         played.RecordCount = static_cast<int16_t>(b.MoveNumber - 1);
@@ -249,12 +257,12 @@ class ProgramRun {
         BoardState replay;
         const RecordStatus status = ReplayRecord(played, replay);
         ASSERT_TRUE(status.Ok()) << RecordMessage(status) << "\n" << Trail();
-        ASSERT_TRUE(std::equal(replay.Board, replay.Board + kBoardEntries, b.Board))
-            << "the history does not replay to the board\n"
+        ASSERT_TRUE(std::equal(replay.Board, replay.Board + kBoardEntries, completed->Board))
+            << "the history does not replay to the completed position\n"
             << Cells(replay) << "\n"
-            << Cells(b) << "\n"
+            << Cells(*completed) << "\n"
             << Trail();
-        ASSERT_EQ(replay.SideToMove, b.SideToMove) << Trail();
+        ASSERT_EQ(replay.SideToMove, completed->SideToMove) << Trail();
     }
 
     // Every cell shows the board, but for the orbel in hand, which shows or blinks; only an

@@ -431,7 +431,8 @@ void MainWindowTest::menus_have_their_items_in_order() {
     QCOMPARE(menus.size(), 3);
     const QStringList titles = {"&Options", "&Level", "&Help"};
     const QList<QStringList> items = {
-        {"&New Game", "&Load Game", "&Save Game", "-", "&Change Game Size", "-", "E&xit"},
+        {"&New Game", "&Load Game", "&Save Game", "-", "&Change Game Size", "-", "E&xit", "-",
+         "&Analysis"},
         {"&Two Player", "-", "&Easy", "&Medium", "&Difficult", "&Advanced", "Ex&pert", "Ma&ster",
          "&GrandMaster", "&King", "Empe&ror", "An&gel", "G&od"},
         {"&Rules", "About Orbel &Five"}};

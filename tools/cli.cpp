@@ -13,6 +13,7 @@
 #include "tools/analyse.h"
 #include "tools/analysis_bench.h"
 #include "tools/bench_run.h"
+#include "tools/response_bench.h"
 #include "tools/review.h"
 
 namespace orbel {
@@ -21,11 +22,12 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: orbelfive-cli analyse [--level L] RECORD_FILE | review [--level L] RECORD_FILE | "
-    "bench [--level L] [--reference] [--threads T] [--analysis]";
+    "bench [--level L] [--reference] [--threads T] [--analysis | --response]";
 constexpr std::string_view kHelp =
     "usage: orbelfive-cli analyse [--level L] RECORD_FILE\n"
     "       orbelfive-cli review [--level L] RECORD_FILE\n"
-    "       orbelfive-cli bench [--level L] [--reference] [--threads T] [--analysis]\n"
+    "       orbelfive-cli bench [--level L] [--reference] [--threads T]\n"
+    "                           [--analysis | --response]\n"
     "       orbelfive-cli -h | --help | -v | --version\n"
     "\n"
     "  analyse        print the position a game record reaches, its candidate moves and the\n"
@@ -40,6 +42,9 @@ constexpr std::string_view kHelp =
     "  --threads T    bench: search threads, 1 to 256 (1 unless told)\n"
     "  --analysis     bench: time the analysis instead: levels 1 to L (7 unless told) of\n"
     "                 two middle games, and the review of a whole game at level 5\n"
+    "  --response     bench: time the game's computer at level L (11 unless told) on the\n"
+    "                 middle games with the analysis window's searches stopped as it\n"
+    "                 starts, and without them\n"
     "\n"
     "Exit status: 0 done, 1 the benchmark found a fault, 2 bad input.\n";
 constexpr int kMostThreads = 256;
@@ -164,23 +169,40 @@ int Bench(Arguments args, std::ostream& out, std::ostream& err,
     options.level = 0;
     bool reference = false;
     bool analysis = false;
+    bool response = false;
+    bool threadsGiven = false;
     std::string problem;
     while (!args.Done() && problem.empty()) {
         const std::string_view word = args.Next();
-        if (word == "--level")
+        if (word == "--level") {
             options.level = args.NumberFor(word, 1, kDeepestLevel, problem);
-        else if (word == "--threads")
+        } else if (word == "--threads") {
             options.threads = args.NumberFor(word, 1, kMostThreads, problem);
-        else if (word == "--reference")
+            threadsGiven = true;
+        } else if (word == "--reference") {
             reference = true;
-        else if (word == "--analysis")
+        } else if (word == "--analysis") {
             analysis = true;
-        else
+        } else if (word == "--response") {
+            response = true;
+        } else {
             problem = "bench: unknown argument '" + std::string(word) + "'";
+        }
     }
-    if (problem.empty() && analysis && reference)
-        problem = "bench: --analysis has no reference to compare with; leave out --reference";
+    if (problem.empty() && (analysis || response) && reference)
+        problem =
+            "bench: --analysis and --response have no reference to compare with; leave "
+            "out --reference";
+    if (problem.empty() && analysis && response)
+        problem = "bench: --analysis or --response, not both";
+    if (problem.empty() && response && threadsGiven)
+        problem =
+            "bench: --response plays on one thread per core, as the game does; leave out "
+            "--threads";
     if (!problem.empty()) return BadInput(err, problem);
+    if (response)
+        return RunResponseBench(options.level > 0 ? options.level : kDeepestLevel, out) ? kCliDone
+                                                                                        : kCliFault;
     if (analysis) {
         const int deepest = options.level > 0 ? options.level : kAnalysisBenchLevel;
         return RunAnalysisBench(deepest, options.threads, out) ? kCliDone : kCliFault;

@@ -3,9 +3,11 @@
 #include <QKeyEvent>
 #include <QList>
 #include <QPainter>
+#include <QPainterPath>
 #include <QVariant>
 #include <utility>
 
+#include "engine/move_rules.h"
 #include "window/scaled_area.h"
 
 namespace orbel {
@@ -68,6 +70,13 @@ void BoardMarks::SetFocusCell(int cell) {
     update();
 }
 
+void BoardMarks::SetAnalysisMarks(const QList<int>& codes) {
+    if (codes == analysis_) return;
+    analysis_ = codes;
+    setProperty("analysisMarks", QVariant::fromValue(codes));
+    update();
+}
+
 // Drawn in the designed pixels, so the marks keep their proportions at every scale.
 void BoardMarks::paintEvent(QPaintEvent*) {
     if (n_ == 0) return;
@@ -80,6 +89,7 @@ void BoardMarks::paintEvent(QPaintEvent*) {
         if (winning_[cell]) DrawWinning(painter, Box(cell));
     if (stands_ > 0) DrawStands(painter, Box(stands_));
     if (placed_ > 0) DrawPlaced(painter, Box(placed_));
+    for (const int code : analysis_) DrawAnalysed(painter, Box(PlacementOf(code)), code);
     if (hasFocus() && focus_ > 0) DrawFocus(painter, Box(focus_));
 }
 
@@ -148,6 +158,28 @@ void BoardMarks::DrawPlaced(QPainter& painter, const QRectF& box) const {
     painter.setBrush(Qt::black);
     painter.drawEllipse(box.center(), radius, radius);
     painter.setBrush(Qt::NoBrush);
+}
+
+// An analysed move: an arrow from the middle of its placement cell toward the orbel it
+// pushes, in a colour no other mark uses. It leaves the middle free for the dot of the last
+// move, and two pushes from one cell apart.
+void BoardMarks::DrawAnalysed(QPainter& painter, const QRectF& box, int code) const {
+    const int direction = DirectionOf(code);
+    const double dx = direction == kRight ? 1 : direction == kLeft ? -1 : 0;
+    const double dy = direction == kDown ? 1 : direction == kUp ? -1 : 0;
+    const QPointF along(dx, dy);
+    const QPointF across(-dy, dx);
+    const QPointF tail = box.center() + along * (pitch_ * 0.12);
+    const QPointF tip = box.center() + along * (pitch_ * 0.44);
+    const QPointF barb = tip - along * (pitch_ * 0.14);
+    const double spread = pitch_ * 0.13;
+    QPainterPath arrow;
+    arrow.moveTo(tail);
+    arrow.lineTo(tip);
+    arrow.moveTo(barb + across * spread);
+    arrow.lineTo(tip);
+    arrow.lineTo(barb - across * spread);
+    Stroke(painter, QColor(0, 70, 0), QColor(60, 210, 40), 2.5, [&] { painter.drawPath(arrow); });
 }
 
 void BoardMarks::DrawFocus(QPainter& painter, const QRectF& box) const {

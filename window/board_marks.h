@@ -3,6 +3,7 @@
 // keyboard focus for the board, while clicks pass through to the cells below.
 #pragma once
 
+#include <QList>
 #include <QRectF>
 #include <QWidget>
 #include <array>
@@ -26,6 +27,8 @@ class BoardMarks final : public QWidget {
     void SetLastMove(int placed, int stands);
     void SetWinning(const CellList& cells);
     void SetFocusCell(int cell);
+    // Moves the analysis window points out, as move codes; empty for none.
+    void SetAnalysisMarks(const QList<int>& codes);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,6 +41,7 @@ class BoardMarks final : public QWidget {
     void DrawWinning(QPainter& painter, const QRectF& box) const;
     void DrawStands(QPainter& painter, const QRectF& box) const;
     void DrawPlaced(QPainter& painter, const QRectF& box) const;
+    void DrawAnalysed(QPainter& painter, const QRectF& box, int code) const;
     void DrawFocus(QPainter& painter, const QRectF& box) const;
 
     std::function<void(BoardKey, bool)> onKey_;
@@ -50,6 +54,7 @@ class BoardMarks final : public QWidget {
     int stands_ = 0;
     int focus_ = 0;
     std::array<bool, kBoardEntries> winning_ = {};
+    QList<int> analysis_;
 };
 
 }  // namespace orbel

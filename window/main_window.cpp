@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -21,6 +22,7 @@
 #include <functional>
 #include <utility>
 
+#include "engine/move_rules.h"
 #include "ui/window_place.h"
 #include "window/board_marks.h"
 #include "window/orbel_pictures.h"
@@ -305,6 +307,10 @@ void MainWindow::CreateMenus() {
     QAction* exit = item(options, "mnu_Exit", "E&xit");
     exit->setShortcuts(KeysFor(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &MainWindow::mnu_Exit_Click);
+    separator(options, "mnu_AnalysisSep");
+    QAction* analysis = item(options, "mnu_Analysis", "&Analysis");
+    analysis->setShortcut(Qt::Key_A);
+    connect(analysis, &QAction::triggered, this, &MainWindow::analysisRequested);
 
     QMenu* levels = menuBar()->addMenu(QStringLiteral("&Level"));
     levels->setObjectName(QStringLiteral("mnu_Level"));
@@ -500,6 +506,11 @@ void MainWindow::Show(const GamePicture& picture) {
     marks_->SetLastMove(picture.lastPlaced, picture.lastStands);
     marks_->SetWinning(picture.winning);
     marks_->SetFocusCell(picture.focusCell);
+    emit gameShown();
+}
+
+void MainWindow::SetAnalysisMarks(const QList<int>& codes) {
+    marks_->SetAnalysisMarks(codes);
 }
 
 // An empty cell shows its button; an orbel its image, which the orbel in hand blinks. An

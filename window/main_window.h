@@ -41,6 +41,10 @@ class MainWindow final : public QMainWindow, public GameView {
     void Show(const GamePicture& picture) override;
     void Beep() override;
 
+    // Marks the moves (MoveCodes) an analysis wants seen on the board; none for an empty
+    // list.
+    void SetAnalysisMarks(const QList<int>& codes);
+
   signals:
     // The computer has already been stopped when these two are sent.
     void changeGameSizeRequested();
@@ -52,6 +56,10 @@ class MainWindow final : public QMainWindow, public GameView {
     void levelChosen(int level);
     // The window is about to close, still where the player left it.
     void closing();
+    // A picture of the game has just been shown.
+    void gameShown();
+    // The player asked for the analysis window.
+    void analysisRequested();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

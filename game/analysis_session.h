@@ -1,0 +1,193 @@
+// The analysis window's work without the window: after every picture of the game it decides
+// what to analyse, deepens the position of the completed moves one level at a time and
+// reviews the completed moves, each on a thread of its own, and stands still while the
+// game's computer thinks or moves.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "computer/analysis.h"
+#include "computer/search_worker.h"
+#include "game/game.h"
+#include "game/scheduler.h"
+
+namespace orbel {
+
+constexpr int kAnalysisDeepest = 7;      // the deepening's limit unless the player picks another
+constexpr int kAnalysisReviewLevel = 5;  // the review's level unless the player picks another
+
+// A move that loses at least this much against the best is a mistake. A neighbour link of
+// one's own counts 2 units (each orbel of the pair counts the other), so this is more than
+// one link given away. In self-play at levels 3 to 5 reviewed at level 5, 2 in 100 of the
+// computer's own moves lost that much, and 45 in 100 random moves.
+constexpr Tenths kMistakeLoss = Whole(3);
+
+constexpr bool IsMistake(const ReviewedMove& move) {
+    return move.loss >= kMistakeLoss;
+}
+
+// The position after `move` from Red's side, held to the value cap, for the game's graph.
+// A search gives its side to move the last ply, so a move's value leans to its mover and
+// the reply's best value (a search one ply deeper from the same position) to the other
+// side; their mean cancels that. Without a reviewed reply the move's value stands alone.
+inline Tenths RedValueAfter(const ReviewedMove& move, const ReviewedMove* reply) {
+    const Tenths kept = RedView(CappedValue(move.value), move.side);
+    if (!reply) return kept;
+    return (kept + RedView(CappedValue(reply->best.value), reply->side)) / 2;
+}
+
+class AnalysisSession {
+  public:
+    enum class Standing {
+        Stopped,        // nothing is followed
+        ComputerMoves,  // the game's computer thinks or shows its move: nothing searches
+        GameOver,       // the game has ended: only its review goes on
+        Deepening,      // a level of the position is being searched
+        Finished,       // the position is done to the deepest level
+    };
+
+    // Results come back through `results` (Post only) onto the game's thread. Both must
+    // outlive the session.
+    AnalysisSession(const Game& game, Scheduler& results, const AnalyserOptions& options = {});
+    // Stops both searches and waits for them.
+    ~AnalysisSession();
+    AnalysisSession(const AnalysisSession&) = delete;
+    AnalysisSession& operator=(const AnalysisSession&) = delete;
+
+    // The game has shown a picture: the searches follow it, or stop (waiting for them)
+    // while its computer thinks or moves. Cheap when nothing changed.
+    void Follow();
+    // Stops both searches and waits for them; what was found is kept for the next Follow.
+    void Stop();
+    // The deepening's limit (1 to kDeepestLevel) and the review's level.
+    void SetDeepest(int level);
+    void SetReviewLevel(int level);
+    int deepest() const { return deepest_; }
+    int reviewLevel() const { return reviewLevel_; }
+
+    // Runs on the game's thread whenever something a person sees of the session changed.
+    void OnChange(std::function<void()> changed) { changed_ = std::move(changed); }
+
+    Standing standing() const { return standing_; }
+    // The position of the completed moves at the last Follow, and a number that grows
+    // whenever it changes.
+    const BoardState& position() const { return *position_; }
+    unsigned serial() const { return serial_; }
+    // The deepest level of position() finished so far, or null.
+    const LevelAnalysis* finished() const { return hasFinished_ ? finished_.get() : nullptr; }
+    // Time spent on the finished levels of position(), all together.
+    double seconds() const { return seconds_; }
+    // The board shows position() for a person to play: no push in hand, no computer
+    // moving, the game not over. Only then do marks of its moves belong on the board.
+    bool BoardShowsPosition() const { return boardShows_; }
+
+    // The completed moves at the last Follow, and how many of them have been reviewed;
+    // moves 1 to reviewedMoves() have their rows.
+    int completedMoves() const { return completed_; }
+    int reviewedMoves() const { return std::min(rowsDone_, completed_); }
+    const ReviewedMove& reviewed(int move) const { return (*rows_)[move]; }
+
+    // A search runs on either thread.
+    bool Searching() const { return running_.load() > 0; }
+    // Moves the review has valued since the session began, reused rows not counted.
+    uint64_t movesReviewed() const { return movesReviewed_.load(); }
+
+  private:
+    using Rows = std::array<ReviewedMove, kHistoryCapacity + 1>;
+    // The moves the review works on: a prefix of the game's completed moves.
+    struct Line {
+        int size = 0;
+        int count = 0;
+        int16_t placed[kHistoryCapacity + 1] = {};
+        int16_t moved[kHistoryCapacity + 1] = {};
+    };
+    // What a person sees, to tell whether it changed.
+    struct Seen {
+        Standing standing;
+        bool boardShows;
+        unsigned serial;
+        int level;
+        int reviewed;
+        int completed;
+        bool operator==(const Seen&) const = default;
+    };
+
+    void FollowPosition(bool busy, bool over);
+    void FollowMoves(bool busy);
+    void ExtendLine(int completed);
+    void StartDeepening();
+    void StartReview();
+    void PauseDeepening();
+    void PauseReview();
+    void ResetReview();
+    void UpdateStanding();
+    Seen Now() const;
+    void Collect();
+    bool TakeResults();
+
+    const Game& game_;
+    Scheduler& results_;
+    int deepest_ = kAnalysisDeepest;
+    int reviewLevel_ = kAnalysisReviewLevel;
+    std::function<void()> changed_;
+    Standing standing_ = Standing::Stopped;
+    bool boardShows_ = false;
+    bool following_ = false;
+    // The game at the last Follow.
+    bool computerMoves_ = false;
+    bool over_ = false;
+
+    // The deepening, on the game's thread.
+    std::unique_ptr<BoardState> next_;
+    std::unique_ptr<BoardState> position_;
+    unsigned serial_ = 0;  // grows with every new position
+    int deepeningTo_ = 0;  // the level the running deepening stops at; 0 when none runs
+    std::unique_ptr<LevelAnalysis> finished_;
+    bool hasFinished_ = false;
+    double seconds_ = 0;
+
+    // The review, on the game's thread.
+    std::unique_ptr<Line> line_;
+    std::unique_ptr<Rows> rows_;
+    int rowsDone_ = 0;     // rows 1..rowsDone_ hold the line's moves
+    int completed_ = 0;    // completed moves at the last Follow
+    int refusedAt_ = 0;    // a completed move the rules refuse: the line cannot grow past it
+    int reviewingTo_ = 0;  // the move the running review stops at; 0 when none runs
+    int lineLevel_ = 0;
+    unsigned reviewSerial_ = 0;  // grows whenever rows are dropped
+
+    // What the searches read: written before a job starts, while its thread is idle.
+    std::unique_ptr<BoardState> deepenedPosition_;
+    std::unique_ptr<Line> reviewedLine_;
+    std::unique_ptr<BoardState> reviewBoard_;
+    std::unique_ptr<LevelAnalysis> levelWork_;
+    std::unique_ptr<ReviewedMove> rowWork_;
+
+    // Results handed from the searches to the game's thread.
+    std::mutex box_;
+    std::unique_ptr<LevelAnalysis> levelBox_;
+    unsigned levelBoxSerial_ = 0;
+    bool levelBoxFull_ = false;
+    std::unique_ptr<Rows> rowBox_;
+    unsigned rowBoxSerial_ = 0;
+    int rowBoxFirst_ = 0;
+    int rowBoxEnd_ = 0;  // rows rowBoxFirst_ .. rowBoxEnd_ - 1 wait to be collected
+
+    std::atomic<int> running_{0};
+    std::atomic<uint64_t> movesReviewed_{0};
+    // Posted results run only while the session lives.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+
+    std::unique_ptr<Analyser> deepening_;
+    std::unique_ptr<Analyser> review_;
+    // Last, so their threads end before anything they use.
+    SearchWorker deepeningWorker_;
+    SearchWorker reviewWorker_;
+};
+
+}  // namespace orbel

@@ -1,0 +1,39 @@
+// The game's evaluation over its completed moves, from Red's side: above the middle line
+// Red stands better, below it Blue. Painted here, as the board's marks are: one line, a dot
+// a move and a ring round each mistake need no plotting library.
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+#include "engine/move_generation.h"
+
+namespace orbel {
+
+class EvaluationGraph final : public QWidget {
+  public:
+    struct Point {
+        Tenths red = 0;  // the move's value for Red, held to the value cap
+        int side = 0;    // who made the move
+        bool mistake = false;
+    };
+
+    explicit EvaluationGraph(QWidget* parent = nullptr);
+
+    // Point k - 1 is the game's move k.
+    void SetPoints(const QList<Point>& points);
+    int count() const { return static_cast<int>(points_.size()); }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QPointF Place(int index, const QRectF& plot) const;
+
+    QList<Point> points_;
+};
+
+}  // namespace orbel
