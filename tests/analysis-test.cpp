@@ -23,26 +23,14 @@
 namespace orbel {
 namespace {
 
+using testing::Describe;
+
 #ifdef NDEBUG
 constexpr int kScale = 1;
 #else
 // Unoptimised and sanitizer builds run the same cases, fewer of them.
 constexpr int kScale = 3;
 #endif
-
-std::string Describe(const BoardState& b, int level) {
-    std::string text = "size " + std::to_string(b.BoardSize) + ", level " + std::to_string(level) +
-                       ", move " + std::to_string(b.MoveNumber) + ", " +
-                       (b.SideToMove == Blue ? "Blue" : "Red") + " to move\n";
-    for (int r = 0; r < b.BoardSize; ++r) {
-        for (int c = 0; c < b.BoardSize; ++c) {
-            const int v = b.Board[r * b.BoardSize + c + 1];
-            text += v == Blue ? 'B' : v == Red ? 'R' : '.';
-        }
-        text += '\n';
-    }
-    return text;
-}
 
 // The step-by-step search's value of one root candidate searched on its own: its static
 // score at level 1 or for a line of its own; otherwise the static score discounted by a

@@ -18,17 +18,12 @@
 #include "engine/move_rules.h"
 #include "random_games.h"
 #include "records/replay.h"
+#include "window_helpers.h"
 
 using namespace orbel;
+using namespace orbel::testing;
 
 namespace {
-
-template <class T>
-T* Control(const QObject& window, const QString& name) {
-    T* control = window.findChild<T*>(name);
-    if (!control) qFatal("no control %s", qPrintable(name));
-    return control;
-}
 
 void Click(const QWidget& window, const QString& name) {
     QTest::mouseClick(Control<QWidget>(window, name), Qt::LeftButton);

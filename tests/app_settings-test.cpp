@@ -16,24 +16,12 @@
 
 #include "app/orbel_app.h"
 #include "ui/player_settings.h"
+#include "window_helpers.h"
 
 using namespace orbel;
+using namespace orbel::testing;
 
 namespace {
-
-// Waits for the next modal window and hands it to `act` (which must close it).
-void WhenModalShows(std::function<void(QWidget*)> act) {
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible()) return;
-        poll->stop();
-        poll->deleteLater();
-        act(modal);
-    });
-    poll->start();
-}
 
 QPushButton* SizeButton(const OrbelApp& app, int index) {
     return app.sizeDialog()->findChild<QPushButton*>(QStringLiteral("btn_GameSize_%1").arg(index));

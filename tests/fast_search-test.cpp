@@ -19,6 +19,8 @@
 namespace orbel {
 namespace {
 
+using testing::Describe;
+
 #ifdef NDEBUG
 constexpr int kScale = 1;
 #else
@@ -41,20 +43,6 @@ RootSummary Summarise(const SearchTables& t) {
     s.bestMoves.resize(t.SearchCount[1]);
     s.bestMoves.resize(static_cast<std::size_t>(BestRootMoves(t, s.bestMoves.data())));
     return s;
-}
-
-std::string Describe(const BoardState& b, int level) {
-    std::string text = "size " + std::to_string(b.BoardSize) + ", level " + std::to_string(level) +
-                       ", move " + std::to_string(b.MoveNumber) + ", " +
-                       (b.SideToMove == Blue ? "Blue" : "Red") + " to move\n";
-    for (int r = 0; r < b.BoardSize; ++r) {
-        for (int c = 0; c < b.BoardSize; ++c) {
-            const int v = b.Board[r * b.BoardSize + c + 1];
-            text += v == Blue ? 'B' : v == Red ? 'R' : '.';
-        }
-        text += '\n';
-    }
-    return text;
 }
 
 // Where the best value is that of a root whose every candidate loses by running out of

@@ -28,8 +28,10 @@
 #include "dialogs/rules_window.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
+#include "window_helpers.h"
 
 using namespace orbel;
+using namespace orbel::testing;
 
 namespace {
 
@@ -53,22 +55,6 @@ bool GatedSearch(BoardState& b, SearchTables& t, SearchRun& run) {
     return SearchRootValues(b, t, run);
 }
 
-template <class T>
-T* Control(const QWidget& window, const QString& name) {
-    T* control = window.findChild<T*>(name);
-    if (!control) qFatal("no control %s", qPrintable(name));
-    return control;
-}
-
-QPushButton* CellButton(const QWidget& w, int cell) {
-    return Control<QPushButton>(w, QStringLiteral("btn_Board_%1").arg(cell));
-}
-QLabel* CellImage(const QWidget& w, int cell) {
-    return Control<QLabel>(w, QStringLiteral("img_Board_%1").arg(cell));
-}
-QLabel* Arrow(const QWidget& w, int index) {
-    return Control<QLabel>(w, QStringLiteral("img_dir_%1").arg(index));
-}
 QLabel* Player(const QWidget& w, int index) {
     return Control<QLabel>(w, QStringLiteral("img_Player_%1").arg(index));
 }
@@ -85,9 +71,6 @@ QAction* MenuItem(const QWidget& w, const char* name) {
     return Control<QAction>(w, name);
 }
 
-QWidget* Board(const QWidget& w) {
-    return Control<QWidget>(w, "shp_BoardMarks");
-}
 int FocusCell(const QWidget& w) {
     return Board(w)->property("focusCell").toInt();
 }
@@ -115,10 +98,6 @@ MainWindow* OpenRecord(OrbelApp& app, const GameRecord& record) {
     MainWindow* window = app.OpenRecord(record);
     if (!QTest::qWaitForWindowActive(window)) qFatal("window not active");
     return window;
-}
-
-bool Busy(MainWindow& w) {
-    return w.game().controller().ComputerBusy();
 }
 
 // A click as a person makes it: only on what can be seen. False when it is hidden.

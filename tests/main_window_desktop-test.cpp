@@ -21,8 +21,10 @@
 #include "computer/search.h"
 #include "engine/move_rules.h"
 #include "window/main_window.h"
+#include "window_helpers.h"
 
 using namespace orbel;
+using namespace orbel::testing;
 
 namespace {
 
@@ -39,33 +41,14 @@ bool GatedSearch(BoardState& b, SearchTables& t, SearchRun& run) {
     return SearchRootValues(b, t, run);
 }
 
-template <class T = QWidget>
-T* Control(const QWidget& window, const QString& name) {
-    T* control = window.findChild<T*>(name);
-    if (!control) qFatal("no control %s", qPrintable(name));
-    return control;
-}
-
-QPushButton* CellButton(const QWidget& w, int cell) {
-    return Control<QPushButton>(w, QStringLiteral("btn_Board_%1").arg(cell));
-}
-QLabel* CellImage(const QWidget& w, int cell) {
-    return Control<QLabel>(w, QStringLiteral("img_Board_%1").arg(cell));
-}
 QWidget* Canvas(const QWidget& w) {
     return Control(w, "frm_Orbel_canvas");
-}
-QWidget* Board(const QWidget& w) {
-    return Control(w, "shp_BoardMarks");
 }
 QList<int> SlidingCells(const QWidget& w) {
     return Control(w, "shp_Slide")->property("slidingCells").value<QList<int>>();
 }
 int SlidesStarted(const QWidget& w) {
     return Control(w, "shp_Slide")->property("slidesStarted").toInt();
-}
-QWidget* Arrow(const QWidget& w, int index) {
-    return Control(w, QStringLiteral("img_dir_%1").arg(index));
 }
 
 struct Move {

@@ -12,8 +12,10 @@
 #include "app/orbel_app.h"
 #include "dialogs/board_size_dialog.h"
 #include "window/main_window.h"
+#include "window_helpers.h"
 
 using namespace orbel;
+using namespace orbel::testing;
 
 namespace {
 
@@ -71,13 +73,6 @@ double MeanDifference(const QImage& a, const QImage& b) {
         }
     }
     return total / (4.0 * one.width() * one.height());
-}
-
-template <class T>
-T* Control(const QWidget& window, const char* name) {
-    T* control = window.findChild<T*>(QLatin1String(name));
-    if (!control) qFatal("no control %s", name);
-    return control;
 }
 
 }  // namespace

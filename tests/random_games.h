@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <string>
 
 #include "engine/board.h"
 #include "engine/move_generation.h"
@@ -60,6 +61,22 @@ inline std::unique_ptr<GameRecord> RandomRecord(int size, int moves, std::mt1993
         PlayMove(b, code);
     }
     return record;
+}
+
+// A position as a failed check prints it: its size, the level searched, the move, the side
+// to move and the board row by row.
+inline std::string Describe(const BoardState& b, int level) {
+    std::string text = "size " + std::to_string(b.BoardSize) + ", level " + std::to_string(level) +
+                       ", move " + std::to_string(b.MoveNumber) + ", " +
+                       (b.SideToMove == Blue ? "Blue" : "Red") + " to move\n";
+    for (int r = 0; r < b.BoardSize; ++r) {
+        for (int c = 0; c < b.BoardSize; ++c) {
+            const int v = b.Board[r * b.BoardSize + c + 1];
+            text += v == Blue ? 'B' : v == Red ? 'R' : '.';
+        }
+        text += '\n';
+    }
+    return text;
 }
 
 }  // namespace orbel::testing

@@ -21,8 +21,10 @@
 #include "computer/search.h"
 #include "dialogs/file_dialog.h"
 #include "window/main_window.h"
+#include "window_helpers.h"
 
 using namespace orbel;
+using namespace orbel::testing;
 
 namespace {
 
@@ -32,20 +34,6 @@ struct SeenBox {
     QString informative;
     bool seen = false;
 };
-
-// Waits for the next modal window and hands it to `act` (which must close it).
-void WhenModalShows(std::function<void(QWidget*)> act) {
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible()) return;
-        poll->stop();
-        poll->deleteLater();
-        act(modal);
-    });
-    poll->start();
-}
 
 void AnswerNextBox(QMessageBox::StandardButton answer, SeenBox* seen) {
     WhenModalShows([answer, seen](QWidget* modal) {
@@ -71,22 +59,12 @@ void WriteFile(const QString& file, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-template <class T>
-T* Control(const QWidget& w, const QString& name) {
-    T* control = w.findChild<T*>(name);
-    if (!control) qFatal("no control %s", qPrintable(name));
-    return control;
-}
-
 void Click(const QWidget& w, const QString& name) {
     QWidget* control = Control<QWidget>(w, name);
     if (!control->isVisible()) qFatal("%s is hidden", qPrintable(name));
     QTest::mouseClick(control, Qt::LeftButton);
 }
 
-bool Busy(MainWindow& w) {
-    return w.game().controller().ComputerBusy();
-}
 const GamePicture& Picture(MainWindow& w) {
     return w.game().controller().picture();
 }
