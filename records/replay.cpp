@@ -1,49 +1,40 @@
 #include "records/replay.h"
 
-#include <cassert>
-
 #include "engine/board.h"
-#include "engine/move_rules.h"
+#include "engine/game_moves.h"
 
 namespace orbel {
 
 namespace {
 
-bool IsOnBoard(int n, int cell) {
-    return cell >= 1 && cell <= n * n;
-}
-
-// +1 and -1 must stay in the row, or the last cell of one row would reach the next.
-bool IsOneStep(int n, int placed, int moved) {
-    const int direction = DirectionFromCells(n, placed, moved);
-    if (direction == 0 || moved != placed + StepOf(n, direction)) return false;
-    if (direction == kLeft || direction == kRight) return (placed - 1) / n == (moved - 1) / n;
-    return true;
+RecordError ErrorOf(MoveFault fault) {
+    switch (fault) {
+        case MoveFault::None:
+            return RecordError::None;
+        case MoveFault::CellOffBoard:
+            return RecordError::CellOffBoard;
+        case MoveFault::NotOneStep:
+            return RecordError::NotOneStep;
+        case MoveFault::PlacementTaken:
+            return RecordError::PlacementTaken;
+        case MoveFault::NoOrbelBeside:
+            return RecordError::NoOrbelBeside;
+        case MoveFault::PushNotOffered:
+            return RecordError::PushNotOffered;
+        case MoveFault::PushOntoRing:
+            return RecordError::PushOntoRing;
+    }
+    return RecordError::None;
 }
 
 }  // namespace
 
 int RecordedMoveCode(int n, int placed, int moved) {
-    return MoveCode(placed, DirectionFromCells(n, placed, moved));
+    return MoveCodeOf(n, {static_cast<int16_t>(placed), static_cast<int16_t>(moved)});
 }
 
 RecordError PlayRecordedMove(BoardState& b, int placed, int moved) {
-    const int n = b.BoardSize;
-    if (!IsOnBoard(n, placed) || !IsOnBoard(n, moved)) return RecordError::CellOffBoard;
-    if (!IsOneStep(n, placed, moved)) return RecordError::NotOneStep;
-    if (!IsLegalPlacement(b, placed))
-        return b.Board[placed] != Empty ? RecordError::PlacementTaken : RecordError::NoOrbelBeside;
-    const int direction = DirectionFromCells(n, placed, moved);
-    if (!DirectionsOffered(b, placed).Has(direction)) return RecordError::PushNotOffered;
-
-    b.SelectedCell = static_cast<int16_t>(placed);
-    b.Board[placed] = b.SideToMove;
-    // A refused push empties the placement cell again and moves nothing.
-    if (!RunPush(b, direction, RingRule::Check, Placed::MovesOn)) return RecordError::PushOntoRing;
-    b.SideToMove = static_cast<int16_t>(-b.SideToMove);
-    ++b.MoveNumber;
-    assert(BoardIsSound(b));
-    return RecordError::None;
+    return ErrorOf(PlayMove(b, {static_cast<int16_t>(placed), static_cast<int16_t>(moved)}));
 }
 
 RecordStatus ReplayRecord(const GameRecord& record, BoardState& b) {

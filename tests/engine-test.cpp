@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/board.h"
+#include "engine/game_moves.h"
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
@@ -393,6 +394,49 @@ TEST(random_games, keep_the_ring_empty_and_entry_zero_clear) {
             ASSERT_GE(b.RunCount, b.PushCount);
             ASSERT_GE(b.PushCount, 2);
         }
+    }
+}
+
+// A game's moves, kept as played and replayed, give back every position on the way; a move
+// that does not fit the position is named with the board left before it.
+TEST(game_moves, replay_gives_back_each_position_and_names_the_first_refused_move) {
+    std::mt19937 rng(2026);
+    for (int game = 0; game < 40; ++game) {
+        const int n = 5 + 2 * static_cast<int>(rng() % 7);
+        BoardState b;
+        StartPosition(b, n);
+        GameMoves moves;
+        std::vector<BoardState> seen{b};
+        for (int ply = 0; ply < 60; ++ply) {
+            const testing::Offered offered(b);
+            if (offered.count == 0) break;
+            const int code = offered.Random(rng);
+            const int placed = PlacementOf(code);
+            moves.Add({static_cast<int16_t>(placed),
+                       static_cast<int16_t>(placed + StepOf(n, DirectionOf(code)))});
+            ASSERT_EQ(MoveCodeOf(n, moves[moves.count()]), code);
+            testing::PlayMove(b, code);
+            seen.push_back(b);
+        }
+        const int upTo = static_cast<int>(rng() % seen.size());
+        BoardState replayed;
+        ASSERT_TRUE(ReplayMoves(n, moves, replayed, upTo).Ok());
+        EXPECT_TRUE(std::equal(replayed.Board, replayed.Board + kBoardEntries, seen[upTo].Board));
+        EXPECT_EQ(replayed.MoveNumber, upTo + 1);
+        EXPECT_EQ(replayed.SideToMove, seen[upTo].SideToMove);
+        if (moves.empty()) continue;
+
+        // A placement on the cell the last orbel was pushed to is refused.
+        if (upTo == 0) continue;
+        GameMoves twice = moves;
+        twice.Keep(upTo);
+        const PlayedMove last = twice[upTo];
+        twice.Add({last.moved, static_cast<int16_t>(2 * last.moved - last.placed)});
+        EXPECT_EQ(twice.SharedWith(moves), upTo);
+        const Replay refused = ReplayMoves(n, twice, replayed);
+        EXPECT_EQ(refused.fault, MoveFault::PlacementTaken);
+        EXPECT_EQ(refused.move, upTo + 1);
+        EXPECT_TRUE(std::equal(replayed.Board, replayed.Board + kBoardEntries, seen[upTo].Board));
     }
 }
 
