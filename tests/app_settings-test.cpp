@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -46,7 +45,7 @@ class app_settings : public QObject {
 
     // Every run starts from whatever the one before left.
     void UseConfigFolder(const QString& folder) {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+        store_ = SettingsStore(folder + "/orbelfive/orbelfive.conf");
     }
 
   private slots:

@@ -1,5 +1,7 @@
 // The player's settings: kept and read back, the designed defaults whenever the file cannot
 // be trusted, and where a remembered main window may open again.
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -81,9 +83,18 @@ QList<Key> Keys() {
     };
 }
 
-QSettings Raw() {
-    return QSettings(QSettings::UserScope, QStringLiteral("orbelfive"),
-                     QStringLiteral("orbelfive"));
+QSettings Raw(const SettingsStore& store) {
+    return QSettings(store.FileName(), QSettings::IniFormat);
+}
+
+// What stands at `path`, opened only when it is a regular file.
+QByteArray Fingerprint(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink()) return "a link to " + QFile::encodeName(info.symLinkTarget());
+    if (!info.exists()) return "nothing";
+    if (!info.isFile()) return info.isDir() ? "a folder" : "another kind of file";
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable";
 }
 
 int Uniform(std::mt19937& rng, int low, int high) {
@@ -129,30 +140,33 @@ class SettingsTest : public QObject {
     void init();
     void settings_come_back_as_written();
     void settings_out_of_range_read_as_their_defaults();
-    void a_corrupt_file_reads_as_designed_and_is_replaced();
-    void a_file_of_another_version_reads_as_designed();
+    void a_file_that_is_not_ours_is_never_read_nor_replaced_data();
+    void a_file_that_is_not_ours_is_never_read_nor_replaced();
     void a_settings_folder_that_cannot_be_made_leaves_the_game_as_designed();
     void remembered_geometry_opens_again_only_within_reach_data();
     void remembered_geometry_opens_again_only_within_reach();
 
   private:
     std::unique_ptr<QTemporaryDir> home_;
+    SettingsStore store_;
 };
 
-// No test may reach the player's own settings.
+// No test may reach the player's own settings; the store is where QSettings keeps them.
 void SettingsTest::initTestCase() {
     QStandardPaths::setTestModeEnabled(true);
+    QCOMPARE(SettingsStore().FileName(),
+             QSettings(QSettings::UserScope, "orbelfive", "orbelfive").fileName());
 }
 
 void SettingsTest::init() {
     home_ = std::make_unique<QTemporaryDir>();
     QVERIFY(home_->isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home_->path());
-    QCOMPARE(SettingsStore().FileName(), home_->filePath("orbelfive/orbelfive.conf"));
+    store_ = SettingsStore(home_->filePath("orbelfive/orbelfive.conf"));
+    QVERIFY(QDir().mkpath(home_->filePath("orbelfive")));
 }
 
 void SettingsTest::settings_come_back_as_written() {
-    const SettingsStore store;
+    const SettingsStore& store = store_;
     QCOMPARE(store.Read(), PlayerSettings());
     std::mt19937 rng(20261208);
     for (int round = 0; round < 40; ++round) {
@@ -171,7 +185,7 @@ void SettingsTest::settings_out_of_range_read_as_their_defaults() {
     for (int round = 0; round < 80; ++round) {
         QList<QVariant> expected;
         {
-            QSettings raw = Raw();
+            QSettings raw = Raw(store_);
             raw.clear();
             raw.setValue("version", 1);
             for (const Key& key : keys) {
@@ -180,40 +194,76 @@ void SettingsTest::settings_out_of_range_read_as_their_defaults() {
                 expected.append(reads);
             }
         }
-        const PlayerSettings read = SettingsStore().Read();
+        const PlayerSettings read = store_.Read();
         for (int index = 0; index < keys.size(); ++index)
             QVERIFY2(keys[index].setting(read) == expected[index],
                      qPrintable(QStringLiteral("%1 in round %2").arg(keys[index].name).arg(round)));
     }
 }
 
-void SettingsTest::a_corrupt_file_reads_as_designed_and_is_replaced() {
-    const SettingsStore store;
-    QVERIFY(QDir().mkpath(QFileInfo(store.FileName()).path()));
-    QFile file(store.FileName());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("version=1\nlevel=7\n\x01\x02\xff garbage\n[broken\nboardSize=9\n");
-    file.close();
+enum class Outcome { Read, LeftAsItIs, SetAside };
+enum class Made { File, Fifo, LinkToDevice, Folder };
 
-    QCOMPARE(store.Read(), PlayerSettings());
-    QVERIFY(store.Write(Chosen()));
-    QCOMPARE(store.Read(), Chosen());
+void SettingsTest::a_file_that_is_not_ours_is_never_read_nor_replaced_data() {
+    QTest::addColumn<Made>("made");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<Outcome>("outcome");
+    const QByteArray ours = "version=1\nlevel=7\n";
+    // Ours with a comment that fills it to 64 KB.
+    const auto padded = [&ours](int size) {
+        return ours + ';' + QByteArray(size - ours.size() - 2, 'x') + '\n';
+    };
+    const auto row = [](const char* name, Made made, const QByteArray& content, Outcome outcome) {
+        QTest::newRow(name) << made << content << outcome;
+    };
+    row("ours, 64 KB", Made::File, padded(64 * 1024), Outcome::Read);
+    row("larger than 64 KB", Made::File, padded(64 * 1024 + 1), Outcome::SetAside);
+    row("a newer version", Made::File, "version=2\nlevel=7\n[window]\nstate=@ByteArray(x)\n",
+        Outcome::LeftAsItIs);
+    row("version 0", Made::File, "version=0\nlevel=7\n", Outcome::SetAside);
+    row("version 1.0", Made::File, "version=1.0\nlevel=7\n", Outcome::SetAside);
+    row("no version", Made::File, "level=7\nboardSize=9\n", Outcome::SetAside);
+    row("not a settings file", Made::File, ours + "\x01\x02\xff garbage\n[broken\n",
+        Outcome::SetAside);
+    row("a FIFO", Made::Fifo, {}, Outcome::LeftAsItIs);
+    row("a link to a device", Made::LinkToDevice, {}, Outcome::LeftAsItIs);
+    row("a folder", Made::Folder, {}, Outcome::LeftAsItIs);
 }
 
-// A file without a version is not ours either.
-void SettingsTest::a_file_of_another_version_reads_as_designed() {
-    for (const QVariant& version :
-         {QVariant(2), QVariant(0), QVariant(QStringLiteral("1.0")), QVariant()}) {
-        {
-            QSettings raw = Raw();
-            raw.clear();
-            if (!version.isNull()) raw.setValue("version", version);
-            raw.setValue("level", 7);
-            raw.setValue("boardSize", 9);
-            raw.setValue("fileDialog/pattern", QStringLiteral("*.rec"));
+// Only the designed game or its own settings: a file this version cannot call its own is
+// left where it is, or set aside whole when it can be.
+void SettingsTest::a_file_that_is_not_ours_is_never_read_nor_replaced() {
+    QFETCH(Made, made);
+    QFETCH(QByteArray, content);
+    QFETCH(Outcome, outcome);
+    const QString path = store_.FileName();
+    const QByteArray name = QFile::encodeName(path);
+    switch (made) {
+        case Made::File: {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(content), content.size());
+            break;
         }
-        QCOMPARE(SettingsStore().Read(), PlayerSettings());
+        case Made::Fifo:
+            QCOMPARE(mkfifo(name.constData(), 0600), 0);
+            break;
+        case Made::LinkToDevice:
+            QVERIFY(QFile::link("/dev/null", path));
+            break;
+        case Made::Folder:
+            QVERIFY(QDir().mkdir(path));
+            break;
     }
+    const QByteArray before = Fingerprint(path);
+    const PlayerSettings read = store_.Read();
+    QCOMPARE(read.level, outcome == Outcome::Read ? 7 : 1);
+    QCOMPARE(Fingerprint(path + ".bad"), outcome == Outcome::SetAside ? before : "nothing");
+    QCOMPARE(store_.Write(Chosen()), outcome != Outcome::LeftAsItIs);
+    if (outcome == Outcome::LeftAsItIs)
+        QCOMPARE(Fingerprint(path), before);
+    else
+        QCOMPARE(store_.Read(), Chosen());
 }
 
 // Run as root, a folder's permissions stop nothing; a plain file where the folder should
@@ -222,8 +272,7 @@ void SettingsTest::a_settings_folder_that_cannot_be_made_leaves_the_game_as_desi
     QFile plain(home_->filePath("plain"));
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, plain.fileName());
-    const SettingsStore store;
+    const SettingsStore store(plain.fileName() + "/orbelfive/orbelfive.conf");
     QVERIFY(!store.Write(Chosen()));
     QCOMPARE(store.Read(), PlayerSettings());
     QVERIFY(!QFile::exists(store.FileName()));
