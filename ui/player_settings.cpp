@@ -110,8 +110,6 @@ PlayerSettings SettingsStore::Read() const {
     const std::unique_ptr<QSettings> opened = Opened(file_);
     if (!opened) return read;
     const QSettings& settings = *opened;
-    if (WholeNumber(settings, kVersion, kFormatVersion, kFormatVersion) != kFormatVersion)
-        return read;
     read.level = WholeNumber(settings, kLevel, kTwoPlayer, kGod).value_or(read.level);
     read.boardSize = WholeNumber(settings, kBoardSize, kSmallestBoard, kLargestBoard);
     if (read.boardSize && *read.boardSize % 2 == 0) read.boardSize.reset();
