@@ -58,7 +58,8 @@ void ClearBoard(BoardState& b);
 // A fresh game position of the given size (board cleared, neighbours built).
 void StartPosition(BoardState& b, int size);
 
-// The invariants that hold between moves: the ring and entry 0 are empty.
+// The invariants that hold between moves: the ring and entry 0 are empty, and the neighbour
+// table is the one of the board's size.
 bool BoardIsSound(const BoardState& b);
 
 }  // namespace orbel

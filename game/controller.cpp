@@ -148,6 +148,8 @@ void GameController::StartNewGame() {
         state_.random.SeedFromClock();
     ClearBoard(b);
     BuildNeighbourTable(b);
+    // A focus cell of a board of another size means nothing on this one.
+    if (picture_.boardSize != b.BoardSize) picture_.focusCell = CentreCell(b.BoardSize);
     state_.ComputerSide = state_.ComputerSideChoice;
     std::fill(std::begin(picture_.arrows), std::end(picture_.arrows), false);
     state_.Phase = TurnPhase::ChoosingCell;

@@ -64,15 +64,18 @@ class Inbox final : public Scheduler {
 };
 
 // The window: after every picture the analysis follows the game. A busy picture that finds
-// a search still running is counted.
+// a search still running is counted, and so is one that has the analysis follow a position
+// that is not sound (a board whose size, cells and neighbours disagree).
 struct FollowingView : testing::FakeView {
     AnalysisSession* session = nullptr;
     int searchesBesideTheComputer = 0;
+    int unsoundFollowed = 0;
     void Show(const GamePicture& picture) override {
         FakeView::Show(picture);
         if (!session) return;
         session->Follow();
         if (picture.busy && session->Searching()) ++searchesBesideTheComputer;
+        if (!BoardIsSound(session->position())) ++unsoundFollowed;
     }
 };
 
@@ -309,9 +312,10 @@ TEST_F(analysis_session, review_rows_are_kept_while_the_moves_before_them_stand)
     EXPECT_EQ(session->movesReviewed(), 17u);
 }
 
-// Random game events with the analysis following: after each, the session holds the
-// game's completed position at once, and once it has settled, exactly what the test's own
-// analyser finds, level and review rows alike.
+// Random game events with the analysis following, records of every size read among them:
+// after each, the session holds the game's completed position at once, never followed an
+// unsound one, and once it has settled shows exactly what the test's own analyser finds,
+// level and review rows alike.
 TEST_F(analysis_session, random_events_leave_it_showing_the_game) {
     constexpr int kSequences = 20;
     constexpr int kEvents = 60;
@@ -350,8 +354,10 @@ TEST_F(analysis_session, random_events_leave_it_showing_the_game) {
             } else if (roll < 94) {
                 g.ChooseLevel(static_cast<int>(rng() % 3));
             } else {
-                Read(*testing::RandomRecord(size, static_cast<int>(rng() % 12), rng), 0);
+                const int recordSize = 5 + 2 * static_cast<int>(rng() % 3);
+                Read(*testing::RandomRecord(recordSize, static_cast<int>(rng() % 12), rng), 0);
             }
+            ASSERT_EQ(window.unsoundFollowed, 0) << Where();
             ASSERT_TRUE(testing::SamePosition(session->position(), Completed())) << Where();
             Settle();
             ExpectShowsTheGame();
