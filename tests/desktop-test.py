@@ -122,9 +122,9 @@ class Run:
     def shown(self):
         return self.desktop.windows()
 
-    def opens(self, title, act=lambda: None):
-        """Waits for a window of `title` that `act` opens, active, and checks every window
-        shown then."""
+    def opens(self, title, act=lambda: None, active=True):
+        """Waits for a window of `title` that `act` opens, active unless told, and checks
+        every window shown then."""
         before = self.shown()
         act()
 
@@ -134,8 +134,9 @@ class Run:
                     return window
             return None
         window = wait_for("the window " + title, opened)
-        wait_for("the window " + title + " active",
-                 lambda: self.desktop.x("xdotool", "getactivewindow").strip() == str(int(window)))
+        if active:
+            wait_for("the window " + title + " active",
+                     lambda: self.desktop.x("xdotool", "getactivewindow").strip() == window)
         self.check_frames()
         return window
 
@@ -193,9 +194,18 @@ def one_screen(program, size, scale, play, keep):
             time.sleep(1.0)  # the computer answers at Easy in a moment
         # The analysis opens beside the board with the focus on its list; the main window's
         # keys work from there.
+        width = desktop.geometry(main)[2]
         desktop.key("a")
         time.sleep(0.5)
         run.check_frames()
+        if play:
+            # Floated off by a double click on its title, it stands beside the board.
+            x, y, w, h = desktop.geometry(main)
+            title = (x + width + 40, y + h - 761 + 10)
+            run.opens("Analysis", lambda: desktop.x("xdotool", "mousemove", *map(str, title),
+                                                    "click", "--repeat", "2", "1"),
+                      active=False)
+            desktop.key("a", "a")  # closed and opened again, with the focus on its list
         run.opens("Orbel Five Game Rules", lambda: desktop.key("F1"))
         desktop.key("Escape")
         wait_for("the rules closed", lambda: "Orbel Five Game Rules" not in run.shown().values())
@@ -215,7 +225,7 @@ def one_screen(program, size, scale, play, keep):
             raise Failure("the record holds %d moves, not the move and its answer" % record[2])
         if keep:
             desktop.x("import", "-window", "root", os.path.join(keep, "%s-x%s.png" % (size, scale)))
-        desktop.key("ctrl+q")
+        desktop.key("a", "a", "ctrl+q")
         if not run.ended():
             raise Failure("Ctrl+Q with the analysis focused left the program running")
         return run.checked

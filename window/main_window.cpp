@@ -15,7 +15,6 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -193,6 +192,22 @@ MainWindow::MainWindow(Game& game, QWidget* parent)
     analysisDock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     addDockWidget(Qt::RightDockWidgetArea, analysisDock_);
     analysisDock_->hide();
+    // Floated off, the panel leaves the window as it was without it, and stands where it
+    // was docked, beside the board; docked again, it takes its room again.
+    connect(analysisDock_, &QDockWidget::topLevelChanged, this, [this](bool floating) {
+        if (!analysis()) return;
+        if (!floating) {
+            MakeRoomForAnalysis();
+            return;
+        }
+        GiveBackRoom();
+        // Where it was docked: beside the board, now that the window is narrower.
+        QTimer::singleShot(0, analysisDock_, [this] {
+            const QRect framed = FramedGeometry(*this);
+            analysisDock_->move(framed.right() + 1, framed.top());
+            KeepOnScreen(*analysisDock_);
+        });
+    });
     CreateBoard(area_->canvas());
     CreateSidePanel(area_->canvas());
     CreateMenus();
@@ -363,14 +378,19 @@ void MainWindow::CreateMenus() {
 
 // The buttons have no menu items; their keys press them only where a click could, and the
 // focus stays on the board. The colour pictures and the centre mark have keys of their own,
-// which act as those clicks do and bring the focus to the board.
+// which act as those clicks do and bring the focus to the board. Every key of the window
+// also works from the analysis panel, floating or docked, but those its list takes itself.
 void MainWindow::CreateShortcuts() {
-    const auto press = [this](QPushButton* button, const QList<QKeySequence>& keys,
-                              const char* name) {
-        auto* shortcut = new QShortcut(this);
-        shortcut->setObjectName(QLatin1String(name));
-        shortcut->setKeys(keys);
-        connect(shortcut, &QShortcut::activated, button, [button] {
+    const auto key = [this](const QList<QKeySequence>& keys, const char* name) {
+        auto* action = new QAction(this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcuts(keys);
+        addAction(action);
+        return action;
+    };
+    const auto press = [key](QPushButton* button, const QList<QKeySequence>& keys,
+                             const char* name) {
+        connect(key(keys, name), &QAction::triggered, button, [button] {
             if (button->isVisible() && button->isEnabled()) button->click();
         });
     };
@@ -381,11 +401,10 @@ void MainWindow::CreateShortcuts() {
     press(forward_, {QKeySequence(Qt::CTRL | Qt::Key_Right), QKeySequence(Qt::Key_PageDown)},
           "key_Forward");
 
-    const auto boardKey = [this](Qt::Key key, BoardKey boardKey, const char* name) {
-        auto* shortcut = new QShortcut(QKeySequence(key), this);
-        shortcut->setObjectName(QLatin1String(name));
-        shortcut->setAutoRepeat(false);
-        connect(shortcut, &QShortcut::activated, this, [this, boardKey] {
+    const auto boardKey = [this, key](Qt::Key pressed, BoardKey boardKey, const char* name) {
+        QAction* action = key({QKeySequence(pressed)}, name);
+        action->setAutoRepeat(false);
+        connect(action, &QAction::triggered, this, [this, boardKey] {
             TakeBoardFocus();
             controller_.PressKey(boardKey);
         });
@@ -393,6 +412,9 @@ void MainWindow::CreateShortcuts() {
     boardKey(Qt::Key_R, BoardKey::PlayRed, "key_Red");
     boardKey(Qt::Key_B, BoardKey::PlayBlue, "key_Blue");
     boardKey(Qt::Key_C, BoardKey::ComputerMoves, "key_Computer");
+
+    for (QAction* action : findChildren<QAction*>())
+        if (!action->shortcuts().isEmpty()) analysisDock_->addAction(action);
 
     setTabOrder(marks_, undo_);
     setTabOrder(undo_, hint_);
@@ -494,9 +516,9 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::OpenAnalysis(QWidget* panel) {
-    layout()->activate();
-    const int before = area_->width();
     analysisDock_->setWidget(panel);
+    // A window manager places a window shown again anew unless it was told where.
+    if (analysisDock_->isFloating()) analysisDock_->move(analysisDock_->pos());
     analysisDock_->show();
     analysisItem_->setChecked(true);
     if (analysisDock_->isFloating()) {
@@ -509,14 +531,8 @@ void MainWindow::OpenAnalysis(QWidget* panel) {
             CentreOnScreen(*analysisDock_);
         }
         analysisDock_->activateWindow();
-    } else if (!isMaximized() && !isFullScreen()) {
-        layout()->activate();
-        const int room = RoomOnScreen(*this).width() - width();
-        grownForAnalysis_ = std::clamp(before - area_->width(), 0, std::max(room, 0));
-        resize(width() + grownForAnalysis_, height());
-        layout()->activate();
-        area_->Fit();
-        KeepOnScreen(*this);
+    } else {
+        MakeRoomForAnalysis();
     }
     panel->setFocus(Qt::OtherFocusReason);
 }
@@ -528,13 +544,29 @@ QWidget* MainWindow::TakeAnalysis() {
     analysisDock_->hide();
     analysisDock_->setWidget(nullptr);
     panel->setParent(nullptr);
-    if (!isMaximized() && !isFullScreen()) resize(width() - grownForAnalysis_, height());
-    grownForAnalysis_ = 0;
-    if (!isVisible()) return panel;
+    GiveBackRoom();
+    if (isVisible()) TakeBoardFocus();
+    return panel;
+}
+
+// The window grows by the docked panel's width where the screen has room for it; the board
+// scales down to leave the rest.
+void MainWindow::MakeRoomForAnalysis() {
+    if (grownForAnalysis_ > 0 || isMaximized() || isFullScreen()) return;
+    layout()->activate();
+    const int room = RoomOnScreen(*this).width() - width();
+    grownForAnalysis_ = std::clamp(width() - area_->width(), 0, std::max(room, 0));
+    resize(width() + grownForAnalysis_, height());
     layout()->activate();
     area_->Fit();
-    TakeBoardFocus();
-    return panel;
+    KeepOnScreen(*this);
+}
+
+void MainWindow::GiveBackRoom() {
+    if (!isMaximized() && !isFullScreen()) resize(width() - grownForAnalysis_, height());
+    grownForAnalysis_ = 0;
+    layout()->activate();
+    area_->Fit();
 }
 
 QWidget* MainWindow::analysis() const {

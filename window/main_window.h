@@ -93,6 +93,8 @@ class MainWindow final : public QMainWindow, public GameView {
     void LayOutBoard(int n);
     void FitOnScreen();
     double SmallestScale() const;
+    void MakeRoomForAnalysis();
+    void GiveBackRoom();
     void DrawPictures();
     QPixmap CellPicture(int16_t side, QSize size);
     void ShowCells(const GamePicture& picture);
