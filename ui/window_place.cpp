@@ -39,6 +39,10 @@ QPoint CentredInside(const QSize& frame, const QRect& available) {
     return {std::max(left, available.left()), std::max(top, available.top())};
 }
 
+bool WindowsPlaceable() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 void CentreOnScreen(QWidget& window) {
     // A top-level window's place is its frame's top-left corner.
     window.move(

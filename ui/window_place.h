@@ -20,6 +20,10 @@ namespace orbel {
 // where the window is larger than the area, at the area's own edge.
 QPoint CentredInside(const QSize& frame, const QRect& available);
 
+// Whether the window system lets a program place its windows; Wayland's do not, and there
+// a window grows only where it surely stays whole: never.
+bool WindowsPlaceable();
+
 // Moves `window`, with the frame it will have, there on the screen it will open on.
 void CentreOnScreen(QWidget& window);
 

@@ -550,9 +550,10 @@ QWidget* MainWindow::TakeAnalysis() {
 }
 
 // The window grows by the docked panel's width where the screen has room for it; the board
-// scales down to leave the rest.
+// scales down to leave the rest, and all of it where the window cannot be moved back onto
+// the screen.
 void MainWindow::MakeRoomForAnalysis() {
-    if (grownForAnalysis_ > 0 || isMaximized() || isFullScreen()) return;
+    if (grownForAnalysis_ > 0 || isMaximized() || isFullScreen() || !WindowsPlaceable()) return;
     layout()->activate();
     const int room = RoomOnScreen(*this).width() - width();
     grownForAnalysis_ = std::clamp(width() - area_->width(), 0, std::max(room, 0));
