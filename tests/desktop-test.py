@@ -34,14 +34,14 @@ class Failure(Exception):
     pass
 
 
-def wait_for(what, test, timeout=15.0):
+def wait_for(what, test, timeout=20.0):
     end = time.monotonic() + timeout
     while True:
         result = test()
         if result:
             return result
         if time.monotonic() > end:
-            raise Failure("waited in vain for " + what)
+            raise Failure("waited in vain for " + (what() if callable(what) else what))
         time.sleep(0.05)
 
 
@@ -133,10 +133,11 @@ class Run:
                 if window not in before and name == title:
                     return window
             return None
-        window = wait_for("the window " + title, opened)
+        window = wait_for(lambda: "the window %s (shown: %s)" % (title, self.shown()), opened)
         if active:
-            wait_for("the window " + title + " active",
-                     lambda: self.desktop.x("xdotool", "getactivewindow").strip() == window)
+            active_now = lambda: self.desktop.x("xdotool", "getactivewindow").strip()
+            wait_for(lambda: "the window %s active (shown: %s, active: %s)" %
+                     (title, self.shown(), active_now()), lambda: active_now() == window)
         self.check_frames()
         return window
 
