@@ -77,9 +77,12 @@ QList<Key> Keys() {
           {"game.rec", "*.*"},
           {"", "*.*"},
           {none, "*.*"}}},
-        {"analysisWindow/geometry",
-         [](const PlayerSettings& s) { return Optional(s.analysisWindow); },
-         {{kSeen, kSeen}, {QRect(5, 5, 0, 10), none}, {12, none}, {none, none}}},
+        {"mainWindow/state",
+         [](const PlayerSettings& s) { return QVariant(s.mainWindowState); },
+         {{QByteArray("\0\xff state", 8), QByteArray("\0\xff state", 8)},
+          {"state", QByteArray()},
+          {12, QByteArray()},
+          {none, QByteArray()}}},
     };
 }
 
@@ -116,7 +119,9 @@ PlayerSettings RandomSettings(std::mt19937& rng) {
     if (Uniform(rng, 0, 1))
         settings.fileFolder = QStringLiteral("/home/player/棋譜 %1").arg(Uniform(rng, 0, 99));
     settings.filePattern = patterns[Uniform(rng, 0, 3)];
-    if (Uniform(rng, 0, 1)) settings.analysisWindow = RandomRect(rng);
+    if (Uniform(rng, 0, 1))
+        for (int i = Uniform(rng, 1, 200); i > 0; --i)
+            settings.mainWindowState.append(static_cast<char>(Uniform(rng, 0, 255)));
     return settings;
 }
 
@@ -263,21 +268,21 @@ void SettingsTest::remembered_geometry_opens_again_only_within_reach_data() {
     QTest::newRow("on a second screen that is gone")
         << QRect(2100, 100, 800, 600) << QList{QRect(0, 0, 1920, 1040)} << false;
     QTest::newRow("across both screens") << QRect(1850, 100, 800, 600) << two << true;
-    QTest::newRow("mostly off the left edge, a good grip left")
-        << QRect(-650, 100, 800, 600) << QList{laptop} << true;
-    QTest::newRow("off the left edge but a sliver")
-        << QRect(-760, 100, 800, 600) << QList{laptop} << false;
-    QTest::newRow("narrower than a grip, wholly on")
-        << QRect(20, 100, 60, 60) << QList{laptop} << true;
-    QTest::newRow("below the bottom") << QRect(100, 760, 800, 600) << QList{laptop} << false;
-    QTest::newRow("title under a panel at the top")
+    QTest::newRow("below the second screen's bottom") << QRect(2100, 500, 800, 600) << two << false;
+    QTest::newRow("the frame's left edge off the screen")
+        << QRect(3, 100, 800, 600) << QList{laptop} << false;
+    QTest::newRow("the frame touching every edge")
+        << QRect(4, 30, 1358, 706) << QList{laptop} << true;
+    QTest::newRow("one pixel taller than that")
+        << QRect(4, 30, 1358, 707) << QList{laptop} << false;
+    QTest::newRow("the title bar under a panel at the top")
         << QRect(100, 40, 800, 600) << QList{QRect(0, 32, 1366, 736)} << false;
-    QTest::newRow("title just below that panel")
+    QTest::newRow("the title bar just below that panel")
         << QRect(100, 62, 800, 600) << QList{QRect(0, 32, 1366, 736)} << true;
     QTest::newRow("no geometry") << QRect() << QList{laptop} << false;
 }
 
-// A window whose title bar could not be reached opens centred instead.
+// A window that would not be wholly on the screens, frame included, is fitted anew.
 void SettingsTest::remembered_geometry_opens_again_only_within_reach() {
     QFETCH(QRect, geometry);
     QFETCH(QList<QRect>, available);

@@ -30,7 +30,7 @@ constexpr const char* kMainWindow = "mainWindow/geometry";
 constexpr const char* kMaximised = "mainWindow/maximised";
 constexpr const char* kFileFolder = "fileDialog/folder";
 constexpr const char* kFilePattern = "fileDialog/pattern";
-constexpr const char* kAnalysisWindow = "analysisWindow/geometry";
+constexpr const char* kMainWindowState = "mainWindow/state";
 
 std::optional<int> WholeNumber(const QSettings& settings, const char* key, int low, int high) {
     bool ok = false;
@@ -117,7 +117,9 @@ PlayerSettings SettingsStore::Read() const {
     read.mainWindowMaximised = settings.value(kMaximised).toString() == QLatin1String("true");
     read.fileFolder = Folder(settings);
     read.filePattern = Pattern(settings, read.filePattern);
-    read.analysisWindow = Geometry(settings, kAnalysisWindow);
+    if (const QVariant state = settings.value(kMainWindowState);
+        state.typeId() == QMetaType::QByteArray)
+        read.mainWindowState = state.toByteArray();
     return read;
 }
 
@@ -133,7 +135,8 @@ bool SettingsStore::Write(const PlayerSettings& written) const {
     settings.setValue(kMaximised, written.mainWindowMaximised);
     if (!written.fileFolder.isEmpty()) settings.setValue(kFileFolder, written.fileFolder);
     settings.setValue(kFilePattern, written.filePattern);
-    Put(settings, kAnalysisWindow, written.analysisWindow);
+    if (!written.mainWindowState.isEmpty())
+        settings.setValue(kMainWindowState, written.mainWindowState);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

@@ -1,6 +1,7 @@
 // What the game remembers of its player from one run to the next.
 #pragma once
 
+#include <QByteArray>
 #include <QRect>
 #include <QString>
 #include <optional>
@@ -18,7 +19,8 @@ struct PlayerSettings {
     bool mainWindowMaximised = false;
     QString fileFolder;  // the file dialog's last folder; empty: the current folder
     QString filePattern = QStringLiteral("*.*");
-    std::optional<QRect> analysisWindow;
+    // Where the main window's analysis panel stands, as QMainWindow::saveState() tells it.
+    QByteArray mainWindowState;
 
     bool operator==(const PlayerSettings&) const = default;
 };
