@@ -11,22 +11,15 @@
 #include <thread>
 
 #include "engine/move_rules.h"
-#include "records/replay.h"
 #include "test_positions.h"
 
 namespace orbel {
 namespace {
 
+using testing::EveryPushLoses;
 using testing::Position;
 
 const std::atomic<bool> kGoOn{false};
-
-// The position of a 5 x 5 record where Blue, to move, loses whatever it pushes.
-BoardState EveryPushLoses() {
-    BoardState b;
-    EXPECT_TRUE(ReplayRecord(testing::EveryPushLosesRecord(), b).Ok());
-    return b;
-}
 
 TEST(computer_player, answers_with_the_reference_search_best_set) {
     ComputerPlayer game;
