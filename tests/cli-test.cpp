@@ -152,16 +152,10 @@ TEST(analyse, no_legal_move_gives_null_and_no_best) {
 }
 
 TEST(analyse, a_root_where_every_push_loses_still_names_its_best_moves) {
-    // Blue to move on 5 x 5 loses by running out of pushes whatever it plays.
-    const GameRecord record = testing::EveryPushLosesRecord();
     TempFolder folder;
-    const std::string file = folder.Save("losing.rec", record);
-    for (const RootSearch& search : {RootSearch(SearchRootValues), FastRootSearch(1)}) {
-        const CliRun run = Cli({"analyse", "--level", "3", file}, search);
-        ASSERT_EQ(run.status, kCliDone) << run.err;
-        EXPECT_NE(run.out.find("\"value\":-100000.6"), std::string::npos) << run.out;
-        EXPECT_EQ(BestOf(run.out), (std::vector<int>{11, 21})) << run.out;
-    }
+    const std::string file = folder.Save("losing.rec", testing::EveryPushLosesRecord());
+    const CliRun run = Cli({"analyse", "--level", "3", file}, FastRootSearch(1));
+    EXPECT_NE(run.out.find("\"value\":-100000.6,\"best\":[11,21]}"), std::string::npos) << run.out;
 }
 
 TEST(analyse, runs_the_search_it_is_given) {
