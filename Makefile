@@ -56,9 +56,12 @@ check-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# The search benchmark, then the computer's answer with the analysis window open and closed.
+# The search benchmark, the analysis's times, what the review makes of real games, then
+# the computer's answer with the analysis window open and closed.
 bench: build
 	$(BUILD)/tools/orbelfive-cli bench
+	$(BUILD)/tools/orbelfive-cli bench --analysis
+	$(BUILD)/tools/orbelfive-cli bench --review
 	$(BUILD)/tools/orbelfive-cli bench --response
 
 # Into $(DESTDIR)$(PREFIX), with sudo only when that is not writable. The list of installed

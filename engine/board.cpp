@@ -14,6 +14,10 @@ bool IsOnRing(int n, int cell) {
     return cell <= n || cell > n * n - n || cell % n == 1 || cell % n == 0;
 }
 
+bool IsCorner(int n, int cell) {
+    return cell == 1 || cell == n || cell == n * n - n + 1 || cell == n * n;
+}
+
 int StepOf(int n, int direction) {
     switch (direction) {
         case kDown:

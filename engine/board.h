@@ -46,6 +46,8 @@ struct BoardState {
 bool IsValidBoardSize(int n);
 int CentreCell(int n);
 bool IsOnRing(int n, int cell);
+// The four corners of the square are no part of the board: no button, no focus.
+bool IsCorner(int n, int cell);
 // Cell step of a push direction on an n x n board (+n down, -1 left, +1 right, -n up).
 int StepOf(int n, int direction);
 // The push direction of a recorded pair on an n x n board: +1 right, -1 left, +n down,

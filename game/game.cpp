@@ -1,12 +1,9 @@
 #include "game/game.h"
 
-#include <algorithm>
 #include <cassert>
 #include <utility>
 
 namespace orbel {
-
-static_assert(kRecordCapacity == kHistoryCapacity, "a record holds exactly one history");
 
 Game::Game(Scheduler& scheduler, std::unique_ptr<Computer> computer,
            std::function<uint32_t()> seeds)
@@ -37,10 +34,7 @@ void Game::TakeRecord(const GameRecord& record) {
     state_->ComputerSideChoice = record.ComputerSideChoice;
     controller_.NewGame();
     MoveHistory& h = state_->history;
-    h.RecordCount = record.RecordCount;
-    const int count = record.RecordCount + 1;
-    std::copy_n(record.RecordPlaced, count, h.RecordPlaced);
-    std::copy_n(record.RecordMoved, count, h.RecordMoved);
+    h.Record = record.Moves;
 }
 
 GameRecord Game::Record() const {
@@ -48,10 +42,7 @@ GameRecord Game::Record() const {
     GameRecord record;
     record.BoardSize = s.board.BoardSize;
     record.ComputerSideChoice = s.ComputerSideChoice;
-    record.RecordCount = static_cast<int16_t>(s.board.MoveNumber - 1);
-    const int count = record.RecordCount + 1;
-    std::copy_n(s.history.HistoryPlaced, count, record.RecordPlaced);
-    std::copy_n(s.history.HistoryMoved, count, record.RecordMoved);
+    record.Moves = s.history.Played;
     return record;
 }
 

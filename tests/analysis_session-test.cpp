@@ -18,7 +18,6 @@
 #include "engine/move_rules.h"
 #include "game_table.h"
 #include "random_games.h"
-#include "records/replay.h"
 
 namespace orbel {
 namespace {
@@ -147,8 +146,8 @@ class analysis_session : public ::testing::Test, public testing::Table {
         std::vector<testing::RowSummary> rows;
         for (int k = 1; k <= session->reviewedMoves(); ++k)
             rows.push_back(Summary(session->reviewed(k)));
-        EXPECT_EQ(rows, reference.Review(board().BoardSize, history(), session->reviewedMoves(),
-                                         session->reviewLevel()))
+        EXPECT_EQ(rows, reference.Review(board().BoardSize, history().Played,
+                                         session->reviewedMoves(), session->reviewLevel()))
             << Where();
         EXPECT_EQ(window.searchesBesideTheComputer, 0);
     }
@@ -268,17 +267,16 @@ TEST_F(analysis_session, review_rows_are_kept_while_the_moves_before_them_stand)
 
     // Backward shows fewer rows and values none again; the same move played again takes
     // its row back, another move is valued anew.
+    const GameMoves six = history().Played;
     play().StepBackward();
     play().StepBackward();
     Settle();
     EXPECT_EQ(session->reviewedMoves(), 4);
-    const int placed = history().HistoryPlaced[5];
-    const int moved = history().HistoryMoved[5];
-    PersonMoves(placed, DirectionFromCells(7, placed, moved));
+    PersonMoves(six[5].placed, DirectionFromCells(7, six[5].placed, six[5].moved));
     Settle();
     EXPECT_EQ(session->reviewedMoves(), 5);
     EXPECT_EQ(session->movesReviewed(), 6u);
-    PlayAnyMove(rng, RecordedMoveCode(7, history().HistoryPlaced[6], history().HistoryMoved[6]));
+    PlayAnyMove(rng, MoveCodeOf(7, six[6]));
     Settle();
     ExpectShowsTheGame();
     EXPECT_EQ(session->movesReviewed(), 7u);

@@ -19,7 +19,6 @@
 #include "app/orbel_app.h"
 #include "engine/move_rules.h"
 #include "random_games.h"
-#include "records/replay.h"
 #include "window_helpers.h"
 
 using namespace orbel;
@@ -184,9 +183,9 @@ class AnalysisWindowTest : public QObject {
         // A game read from a file opens a new main window; the analysis follows it there,
         // and Forward takes the review rows of the moves already valued back.
         std::mt19937 rng(5);
-        QCOMPARE(static_cast<int>(record->RecordCount), 4);
+        QCOMPARE(record->Moves.count(), 4);
         BoardState b;
-        QCOMPARE(ReplayRecord(*record, b).error, RecordError::None);
+        QVERIFY(ReplayMoves(record->BoardSize, record->Moves, b).Ok());
         for (int i = 0; i < 2; ++i) {
             const orbel::testing::Offered offered(b);
             const int next = offered.Random(rng);

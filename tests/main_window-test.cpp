@@ -217,11 +217,8 @@ GameRecord RecordOf(int n, std::initializer_list<std::pair<int, int>> moves,
     GameRecord record;
     record.BoardSize = static_cast<int16_t>(n);
     record.ComputerSideChoice = static_cast<int16_t>(computerSide);
-    for (auto [placed, moved] : moves) {
-        ++record.RecordCount;
-        record.RecordPlaced[record.RecordCount] = static_cast<int16_t>(placed);
-        record.RecordMoved[record.RecordCount] = static_cast<int16_t>(moved);
-    }
+    for (auto [placed, moved] : moves)
+        record.Moves.Add({static_cast<int16_t>(placed), static_cast<int16_t>(moved)});
     return record;
 }
 
@@ -644,7 +641,7 @@ void MainWindowTest::button_shortcuts_press_their_buttons_only_where_a_click_cou
     Type(*window, Qt::Key_H);
     QVERIFY(Busy(*window));
     QTRY_COMPARE_WITH_TIMEOUT(b.MoveNumber, 2, 10000);
-    QCOMPARE(StandsMark(*window), int(state.history.HistoryMoved[1]));
+    QCOMPARE(StandsMark(*window), int(state.history.Played[1].moved));
 }
 
 // A 7 x 7 game that Red won with its 24th move, replayed with Forward's key.
@@ -932,7 +929,7 @@ void MainWindowTest::a_read_record_opens_at_its_size_and_a_size_choice_drops_it(
 
     MenuItem(*second, "mnu_GameSize")->trigger();
     QVERIFY(Click(Button(*app.sizeDialog(), "btn_GameSize_1")));
-    QCOMPARE(app.state().history.RecordCount, 0);
+    QCOMPARE(app.state().history.Record.count(), 0);
     QCOMPARE(app.state().ComputerSideChoice, Red);
     QVERIFY(!Button(*app.mainWindow(), "btn_Forward")->isVisible());
     QCOMPARE(ended.count(), 0);

@@ -641,16 +641,14 @@ void MainWindow::SetAnalysisMarks(const QList<int>& codes) {
 void MainWindow::ShowCells(const GamePicture& picture) {
     const int n = picture.boardSize;
     for (int cell = 1; cell <= n * n; ++cell) {
-        const bool hand = cell == picture.handCell;
-        const int16_t side = hand ? picture.handSide : picture.cells[cell];
+        const int16_t side = picture.Shown(cell);
         cellButtons_[cell]->setVisible(picture.Offers(cell));
         if (side != Empty && side != imageSide_[cell]) {
             cellImages_[cell]->setPixmap(CellPicture(side, cellImages_[cell]->size()));
             cellImages_[cell]->setProperty("orbel", side);  // for tests: the colour drawn
             imageSide_[cell] = side;
         }
-        cellImages_[cell]->setVisible(side != Empty && (!hand || picture.handLit) &&
-                                      !sliding_[cell]);
+        cellImages_[cell]->setVisible(side != Empty && !sliding_[cell]);
     }
 }
 
