@@ -50,9 +50,25 @@ class Desktop:
             self.server.wait()
             raise OSError("Xvfb did not start")
         self.env = dict(os.environ, DISPLAY=":" + number)
-        self.manager = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
-        wait_for("openbox", lambda: "_NET_SUPPORTING_WM_CHECK" in self.x("xprop", "-root"))
+        # On a loaded machine openbox now and then gives up on a server still starting:
+        # it is started once more before the screen counts as failed.
+        for attempt in (1, 2):
+            said = tempfile.TemporaryFile(mode="w+")
+            self.manager = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
+                                            stderr=said)
+            try:
+                wait_for("openbox", self.managed, timeout=30.0)
+                break
+            except Failure:
+                self.manager.terminate()
+                self.manager.wait()
+                said.seek(0)
+                if attempt == 2:
+                    raise Failure("waited in vain for openbox: " +
+                                  (said.read().strip() or "it said nothing"))
+
+    def managed(self):
+        return "_NET_SUPPORTING_WM_CHECK" in self.x("xprop", "-root")
 
     def close(self):
         for process in (self.manager, self.server):
