@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cassert>
+#include <memory>
 #include <utility>
 
+#include "computer/search_tables.h"
 #include "engine/board.h"
+#include "engine/game_moves.h"
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
@@ -115,10 +118,16 @@ void GameController::MoveFocus(int direction) {
 void GameController::OpenGame(int level) {
     picture_.focusCell = CentreCell(state_.board.BoardSize);
     picture_.plainPointer = false;
+    if (continued_) {
+        continued_ = false;
+        Publish();
+        return;
+    }
     StartNewGame();
     state_.history.ForwardOffered = state_.history.RecordCount >= 1;
     state_.history.BackwardOffered = false;
     state_.SearchLevel = static_cast<int16_t>(level);
+    Keep();
     Publish();
 }
 
@@ -163,12 +172,14 @@ void GameController::StartNewGame() {
 
 void GameController::NewGame() {
     StopComputer();
+    LeaveGame();
     StartNewGame();
     MoveHistory& h = state_.history;
     h.RecordCount = 0;
     h.BranchMove = 0;
     h.BackwardOffered = false;
     h.ForwardOffered = false;
+    Keep();
     Publish();
 }
 
@@ -178,6 +189,7 @@ void GameController::ChooseColour(int side) {
     state_.board.SideToMove = Blue;
     state_.ComputerSide = static_cast<int16_t>(-side);
     state_.ComputerSideChoice = state_.ComputerSide;
+    Keep();
     if (side == Red) {
         // The computer moves now: a tentative placement of the person's would linger.
         DropPlacement();
@@ -189,6 +201,7 @@ void GameController::ChooseColour(int side) {
 
 void GameController::ChooseLevel(int level) {
     state_.SearchLevel = static_cast<int16_t>(level);
+    Keep();
     Publish();
 }
 
@@ -353,27 +366,34 @@ void GameController::CompleteMove(bool fromRecord) {
     h.BackwardOffered = !setUp_;
     h.ForwardOffered = fromRecord && b.MoveNumber <= h.RecordCount;
     CheckGameEnd();
+    Keep();
     if (!fromRecord) ComputerTurnLoop();
 }
 
 void GameController::CheckGameEnd() {
     const BoardState& b = state_.board;
-    const LinesFound found = ScanLines(b);
     std::string_view message;
-    if (found.RedFound && found.BlueFound)
-        message = "A Tie!";
-    else if (found.RedFound)
-        message = "Red Wins!";
-    else if (found.BlueFound)
-        message = "Blue Wins!";
-    // No pass exists in the rules: a side left without a push has lost.
-    else if (!HasLegalMove(b))
-        message =
-            b.SideToMove == Red ? "Red Cannot Move - Blue Wins!" : "Blue Cannot Move - Red Wins!";
-    else
-        return;
-    // A side left without a push has no line to show.
-    if (found.Any()) ListLineCells(b, winning_);
+    switch (JudgeMove(b)) {
+        case Ending::Open:
+            return;
+        case Ending::BothLines:
+            message = "A Tie!";
+            break;
+        case Ending::RedLine:
+            message = "Red Wins!";
+            break;
+        case Ending::BlueLine:
+            message = "Blue Wins!";
+            break;
+        case Ending::RedCannotMove:
+            message = "Red Cannot Move - Blue Wins!";
+            break;
+        case Ending::BlueCannotMove:
+            message = "Blue Cannot Move - Red Wins!";
+            break;
+    }
+    // A side left without a push has no line, so nothing is framed.
+    ListLineCells(b, winning_);
     Say(message);
     state_.GameOver = true;
 }
@@ -530,6 +550,7 @@ void GameController::StepBackward() {
     if (target == 0) h.BackwardOffered = false;
     if (target == h.BranchMove - 1) h.ForwardOffered = true;
     if (target == h.RecordCount - 1 && h.BranchMove == 0) h.ForwardOffered = true;
+    Keep();
     Publish();
 }
 
@@ -551,6 +572,68 @@ void GameController::StepForward() {
     state_.StepDelay = kStepDelay;
     ShowMove(placed, DirectionFromCells(b.BoardSize, placed, moved), true);
     Publish();
+}
+
+// ---- What a keeper is told, and a kept game brought back ------------------------------------
+
+void GameController::SetKeeper(GameKeeper* keeper) {
+    keeper_ = keeper;
+}
+
+// A set-up position has no history to keep.
+void GameController::Keep() {
+    if (keeper_ && !setUp_) keeper_->GameChanged(KeepGame(state_));
+}
+
+void GameController::LeaveGame() {
+    continued_ = false;
+    if (keeper_ && !setUp_) keeper_->GameLeft(KeepGame(state_));
+}
+
+bool GameController::ContinueGame(const KeptGame& kept) {
+    const int n = kept.boardSize;
+    if (!IsValidBoardSize(n) || kept.level < 0 || kept.level > kDeepestLevel ||
+        kept.computerSide < Red || kept.computerSide > Blue || kept.branchMove < 0 ||
+        kept.branchMove > kept.record.count())
+        return false;
+    auto trial = std::make_unique<BoardState>();
+    if (!ReplayMoves(n, kept.record, *trial).Ok() || !ReplayMoves(n, kept.moves, *trial).Ok())
+        return false;
+
+    StopComputer();
+    BoardState& b = state_.board;
+    MoveHistory& h = state_.history;
+    b.BoardSize = kept.boardSize;
+    state_.ComputerSideChoice = kept.computerSide;
+    StartNewGame();
+    ReplayMoves(n, kept.moves, b);
+    for (int m = 1; m <= kept.moves.count(); ++m) {
+        h.HistoryPlaced[m] = kept.moves[m].placed;
+        h.HistoryMoved[m] = kept.moves[m].moved;
+    }
+    h.RecordCount = static_cast<int16_t>(kept.record.count());
+    for (int m = 1; m <= kept.record.count(); ++m) {
+        h.RecordPlaced[m] = kept.record[m].placed;
+        h.RecordMoved[m] = kept.record[m].moved;
+    }
+    h.BranchMove = kept.branchMove;
+    h.BackwardOffered = kept.backwardOffered && !kept.moves.empty();
+    h.ForwardOffered = kept.forwardOffered && b.MoveNumber <= h.RecordCount;
+    TakeUndoSnapshot();
+    state_.SearchLevel = kept.level;
+    if (!kept.moves.empty()) {
+        Say(BlankMessage);
+        lastPlaced_ = kept.moves[kept.moves.count()].placed;
+        lastStands_ = kept.moves[kept.moves.count()].moved;
+        // The replay left the last push as the move did: its lines and its message.
+        if (kept.over) CheckGameEnd();
+    }
+    state_.GameOver = kept.over;
+    continued_ = true;
+    Keep();
+    ComputerTurnLoop();
+    Publish();
+    return true;
 }
 
 }  // namespace orbel

@@ -21,6 +21,7 @@ Game::~Game() {
 
 void Game::ChooseSize(int size) {
     assert(IsValidBoardSize(size));
+    controller_.LeaveGame();
     Stop();
     state_->board.BoardSize = static_cast<int16_t>(size);
     state_->ComputerSideChoice = Red;
@@ -29,6 +30,7 @@ void Game::ChooseSize(int size) {
 }
 
 void Game::TakeRecord(const GameRecord& record) {
+    controller_.LeaveGame();
     Stop();
     state_->board.BoardSize = record.BoardSize;
     state_->ComputerSideChoice = record.ComputerSideChoice;
@@ -50,6 +52,14 @@ GameRecord Game::Record() const {
     std::copy_n(s.history.HistoryPlaced, count, record.RecordPlaced);
     std::copy_n(s.history.HistoryMoved, count, record.RecordMoved);
     return record;
+}
+
+bool Game::Continue(const KeptGame& kept) {
+    return controller_.ContinueGame(kept);
+}
+
+void Game::SetKeeper(GameKeeper* keeper) {
+    controller_.SetKeeper(keeper);
 }
 
 void Game::Stop() {
