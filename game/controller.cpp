@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
-#include <memory>
 #include <utility>
 
-#include "computer/search_tables.h"
 #include "engine/board.h"
 #include "engine/game_moves.h"
 #include "engine/lines.h"
@@ -565,6 +563,7 @@ void GameController::StepForward() {
     BoardState trial = b;
     if (PlayRecordedMove(trial, placed, moved) != RecordError::None) {
         h.ForwardOffered = false;
+        Keep();
         Publish();
         return;
     }
@@ -591,15 +590,8 @@ void GameController::LeaveGame() {
 }
 
 bool GameController::ContinueGame(const KeptGame& kept) {
+    if (!IsSoundKeptGame(kept)) return false;
     const int n = kept.boardSize;
-    if (!IsValidBoardSize(n) || kept.level < 0 || kept.level > kDeepestLevel ||
-        kept.computerSide < Red || kept.computerSide > Blue || kept.branchMove < 0 ||
-        kept.branchMove > kept.record.count())
-        return false;
-    auto trial = std::make_unique<BoardState>();
-    if (!ReplayMoves(n, kept.record, *trial).Ok() || !ReplayMoves(n, kept.moves, *trial).Ok())
-        return false;
-
     StopComputer();
     BoardState& b = state_.board;
     MoveHistory& h = state_.history;

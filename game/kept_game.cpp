@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "computer/search_tables.h"
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "game/game_state.h"
@@ -24,6 +25,16 @@ KeptGame KeepGame(const GameState& state) {
     kept.forwardOffered = h.ForwardOffered;
     kept.over = state.GameOver;
     return kept;
+}
+
+bool IsSoundKeptGame(const KeptGame& kept) {
+    const int n = kept.boardSize;
+    if (!IsValidBoardSize(n) || kept.level < 0 || kept.level > kDeepestLevel ||
+        kept.computerSide < Red || kept.computerSide > Blue || kept.branchMove < 0 ||
+        kept.branchMove > kept.record.count())
+        return false;
+    auto b = std::make_unique<BoardState>();
+    return ReplayMoves(n, kept.record, *b).Ok() && ReplayMoves(n, kept.moves, *b).Ok();
 }
 
 Ending JudgeMove(const BoardState& b) {

@@ -43,6 +43,9 @@ class GameKeeper {
 };
 
 KeptGame KeepGame(const GameState& state);
+// A game that can be brought back: a size, level and colour in range, a branch within the
+// record, and moves and a record the rules accept from a new game.
+bool IsSoundKeptGame(const KeptGame& kept);
 
 // How a completed move leaves the game: open, won by a line, a tie of two lines, or won by
 // leaving the side to move without a push.
