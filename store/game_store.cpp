@@ -165,6 +165,18 @@ bool ReadFinishedGames(sqlite::Connection& db, std::vector<FinishedGame>& games)
     return !rows.Failed();
 }
 
+// SQLite's report as one line, not too long for a message.
+std::string OneLine(const std::string& report) {
+    constexpr size_t kLongest = 160;
+    std::string line;
+    for (char c : report) {
+        if (c == '\n') c = ' ';
+        if (!(c == ' ' && (line.empty() || line.back() == ' '))) line += c;
+    }
+    if (line.size() > kLongest) line = line.substr(0, kLongest) + "...";
+    return line;
+}
+
 int PrimaryCode(const sqlite::Connection& db) {
     return db.Code() & 0xff;
 }
@@ -203,9 +215,11 @@ Opened OpenForKeeping(sqlite::Connection& db, const std::filesystem::path& file,
     }
     auto failed = [&db, &why, &name](const char* doing) {
         const int code = PrimaryCode(db);
-        why = db.Error();
-        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT) return Opened::Damaged;
-        why = std::string("cannot ") + doing + " " + name + ": " + why;
+        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT) {
+            why = "is damaged (" + db.Error() + ")";
+            return Opened::Damaged;
+        }
+        why = std::string("cannot ") + doing + " " + name + ": " + db.Error();
         return Opened::Refused;
     };
     int64_t version = 0;
@@ -231,18 +245,18 @@ Opened OpenForKeeping(sqlite::Connection& db, const std::filesystem::path& file,
         sqlite::Statement any(db, "SELECT count(*) FROM sqlite_schema");
         if (!any.Row()) return failed("read");
         if (any.Int(0) > 0) {
-            why = "it is not a store of Orbel Five's games";
+            why = "is not a store of Orbel Five's games";
             return Opened::Damaged;
         }
     } else {
         if (tables != 2) {
-            why = "its tables are missing";
+            why = "is damaged (its tables are missing)";
             return Opened::Damaged;
         }
         sqlite::Statement check(db, "PRAGMA quick_check");
         if (!check.Row()) return failed("check");
         if (check.Text(0) != "ok") {
-            why = check.Text(0);
+            why = "is damaged (" + OneLine(check.Text(0)) + ")";
             return Opened::Damaged;
         }
     }
@@ -359,19 +373,19 @@ bool GameStore::SetAside(const std::string& why) {
         for (const char* journal : {"-wal", "-journal"}) {
             const std::filesystem::path from = WithSuffix(file_, journal);
             if (access(from.c_str(), F_OK) == 0 && !MoveNoReplace(from, WithSuffix(bad, journal))) {
-                openProblem_ = name + " was damaged (" + why + ") and its journal " +
-                               from.string() + " cannot be set aside: " + std::strerror(errno) +
+                openProblem_ = name + " " + why + " and its journal " + from.string() +
+                               " cannot be set aside: " + std::strerror(errno) +
                                "; games are not kept";
                 return false;
             }
         }
         unlink(WithSuffix(file_, "-shm").c_str());
-        openProblem_ = name + " was damaged (" + why + "); it is kept as " + bad.string() +
-                       " and a new one begun";
+        openProblem_ =
+            name + " " + why + "; it is kept as " + bad.string() + " and a new one begun";
         return true;
     }
-    openProblem_ = name + " is damaged (" + why +
-                   ") and cannot be set aside: " + std::strerror(errno) + "; games are not kept";
+    openProblem_ = name + " " + why + " and cannot be set aside: " + std::strerror(errno) +
+                   "; games are not kept";
     return false;
 }
 

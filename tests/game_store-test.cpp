@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -247,6 +248,162 @@ TEST(game_store, the_record_it_reads_is_the_games_it_was_given) {
     std::string problem;
     EXPECT_EQ(ReadStore(folder.path / "games.db", problem)->current, inHand)
         << "the game in hand stays";
+}
+
+std::string Bytes(const std::filesystem::path& file) {
+    if (!std::filesystem::is_regular_file(file)) return {};
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void Sql(const std::filesystem::path& file, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+// A store with a few finished games in it, closed.
+void StoreWithGames(const std::filesystem::path& file) {
+    GameStore store(file, {});
+    for (const Step& step : Script(3, 4))
+        step.left ? store.GameLeft(step.game) : store.GameChanged(step.game);
+}
+
+// The person makes the first move offered and the computer answers.
+void PlayARound(testing::Table& table) {
+    BoardState b = table.board();
+    const testing::Offered offered(b);
+    ASSERT_GT(offered.count, 0);
+    table.PersonMoves(PlacementOf(offered.codes[1]), DirectionOf(offered.codes[1]));
+    table.ComputerAnswers();
+}
+
+TEST(game_store, bad_files_and_folders_cost_only_the_keeping) {
+    using Path = std::filesystem::path;
+    struct Case {
+        const char* what;
+        std::function<std::shared_ptr<void>(const Path& file)> make;
+        bool keeps;  // a damaged file is set aside and a new store begun
+        const char* says;
+    };
+    const Case cases[] = {
+        {"not a database, with an older one already set aside",
+         [](const Path& file) {
+             std::ofstream(file) << std::string(3000, 'x');
+             std::ofstream(file.string() + ".bad") << "set aside before";
+             return nullptr;
+         },
+         true, "is damaged (file is not a database); it is kept as"},
+        {"another program's database",
+         [](const Path& file) {
+             Sql(file, "CREATE TABLE t (x); INSERT INTO t VALUES (1);");
+             return nullptr;
+         },
+         true, "not a store of Orbel Five's games"},
+        {"a page of the history overwritten",
+         [](const Path& file) {
+             StoreWithGames(file);
+             std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
+             out.seekp(2 * 4096);
+             out << std::string(4096, '\x55');
+             return nullptr;
+         },
+         true, "is damaged (*** in database main *** Page"},
+        {"a newer format",
+         [](const Path& file) {
+             StoreWithGames(file);
+             Sql(file, "PRAGMA user_version = 99;");
+             return nullptr;
+         },
+         false, "newer Orbel Five (format 99)"},
+        {"in use by another running copy",
+         [](const Path& file) { return std::make_shared<GameStore>(file, GameStore::Teller{}); },
+         false, "in use by another running Orbel Five"},
+        {"a file where the folder should be",
+         [](const Path& file) {
+             std::filesystem::remove(file.parent_path());
+             std::ofstream(file.parent_path()) << "a file";
+             return nullptr;
+         },
+         false, "cannot make the folder"},
+        {"a folder where the database should be",
+         [](const Path& file) {
+             std::filesystem::create_directory(file);
+             return nullptr;
+         },
+         false, "is not a file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder("orbel-store-bad");
+        const Path file = folder.path / "orbelfive" / "games.db";
+        std::filesystem::create_directories(file.parent_path());
+        const std::shared_ptr<void> holder = c.make(file);
+        const bool wasFile = std::filesystem::is_regular_file(file);
+        const std::string before = Bytes(file);
+        const std::string setAsideBefore = Bytes(file.string() + ".bad");
+        std::vector<std::string> told;
+        {
+            GameStore store(file, [&told](const std::string& line) { told.push_back(line); });
+            testing::Table table;
+            store.Attach(*table.game);
+            table.Open(7);
+            PlayARound(table);
+            PlayARound(table);
+            EXPECT_EQ(table.board().MoveNumber, 5) << "the game plays on";
+            store.WaitUntilWritten();
+            EXPECT_EQ(store.Keeps(), c.keeps);
+            EXPECT_EQ(store.Unfinished().has_value(), c.keeps);
+            EXPECT_NE(store.Problem().find(c.says), std::string::npos) << store.Problem();
+        }
+        ASSERT_EQ(told.size(), 1u) << "said once";
+        EXPECT_NE(told[0].find(c.says), std::string::npos) << told[0];
+        if (!wasFile) continue;
+        if (c.keeps) {
+            const bool olderThere = !setAsideBefore.empty();
+            EXPECT_EQ(Bytes(file.string() + ".bad"), olderThere ? setAsideBefore : before);
+            if (olderThere) {
+                EXPECT_EQ(Bytes(file.string() + ".bad.2"), before);
+            }
+        } else {
+            EXPECT_EQ(Bytes(file), before) << "left as it was";
+        }
+    }
+}
+
+TEST(game_store, a_full_disk_costs_no_move_and_the_next_move_keeps_them_all) {
+    TempFolder folder("orbel-store-full");
+    const std::filesystem::path file = folder.path / "games.db";
+    std::vector<std::string> told;
+    GameStore store(file, [&told](const std::string& line) { told.push_back(line); });
+    testing::Table table;
+    store.Attach(*table.game);
+    table.Open(9);
+    PlayARound(table);
+    store.WaitUntilWritten();
+
+    // Every write of this program fails while the limit holds, as on a full disk.
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit full{0, limit.rlim_max};
+    signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    PlayARound(table);
+    store.WaitUntilWritten();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    signal(SIGXFSZ, SIG_DFL);
+
+    EXPECT_EQ(table.board().MoveNumber, 5) << "the moves are played";
+    ASSERT_EQ(told.size(), 1u) << "said once";
+    EXPECT_NE(store.Problem().find("trying again at the next move"), std::string::npos);
+    std::string problem;
+    EXPECT_EQ(ReadStore(file, problem)->current->moves.count(), 2);
+
+    PlayARound(table);
+    store.WaitUntilWritten();
+    EXPECT_EQ(ReadStore(file, problem)->current, KeepGame(table.state()));
+    EXPECT_EQ(store.Problem(), "");
 }
 
 }  // namespace
