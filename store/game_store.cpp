@@ -450,9 +450,14 @@ bool GameStore::Continue(Game& game) {
     return kept && game.Continue(*kept);
 }
 
+// A game that is not the one the last run left, while that one waits, replaces it: that
+// one is left first.
 void GameStore::GameChanged(const KeptGame& game) {
     if (!IsValidBoardSize(game.boardSize)) return;
     std::lock_guard lock(mutex_);
+    const bool same = latest_ && latest_->boardSize == game.boardSize &&
+                      latest_->moves == game.moves && latest_->record == game.record;
+    if (pending_ && !same && keeps_) Hand({true, *latest_, pendingWhen_});
     pending_ = false;
     latest_ = game;
     if (keeps_) Hand({false, game, std::time(nullptr)});
@@ -663,8 +668,10 @@ std::optional<StoreContents> ReadStore(const std::filesystem::path& file, std::s
         problem = name + " is not a file";
         return std::nullopt;
     }
+    // Writable where it may be, so that a journal a killed program left can be played back
+    // first, as any opening does; nothing else is written.
     sqlite::Connection db;
-    if (!db.Open(name, SQLITE_OPEN_READONLY)) {
+    if (!db.Open(name, SQLITE_OPEN_READWRITE) && !db.Open(name, SQLITE_OPEN_READONLY)) {
         problem = "cannot open " + name + ": " + db.Error();
         return std::nullopt;
     }

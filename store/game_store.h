@@ -142,8 +142,8 @@ class GameStore final : public GameKeeper {
     std::thread writer_;
 };
 
-// What a store holds, read without changing anything (the database may be in use by the
-// game meanwhile).
+// What a store holds, read without writing anything of its own (the database may be in use
+// by the game meanwhile).
 struct StoreContents {
     std::optional<KeptGame> current;
     PlayerHistory history;

@@ -102,23 +102,26 @@ Expected AfterSteps(const std::vector<Step>& steps, size_t count) {
     return e;
 }
 
-bool Holds(const std::filesystem::path& file, const Expected& e) {
+// Empty when the store holds `e`, and opens again as a sound store; else what differs.
+std::string Differs(const std::filesystem::path& file, const Expected& e) {
     std::string problem;
     const std::optional<StoreContents> contents = ReadStore(file, problem);
-    if (!contents || contents->current != e.current ||
-        contents->history.games.size() != e.finished.size())
-        return false;
+    if (!contents) return "unreadable: " + problem;
+    if (contents->current != e.current) return "another game in hand";
+    if (contents->history.games.size() != e.finished.size()) return "another number of games";
     GameStore store(file, {});
+    if (!store.Problem().empty()) return store.Problem();
     for (size_t i = 0; i < e.finished.size(); ++i) {
         const std::optional<GameRecord> record =
             store.FinishedRecord(contents->history.games[e.finished.size() - 1 - i].id);
-        if (!record || record->RecordCount != e.finished[i].count()) return false;
+        if (!record || record->RecordCount != e.finished[i].count())
+            return "game " + std::to_string(i) + " lost moves";
         for (int m = 1; m <= record->RecordCount; ++m)
             if (record->RecordPlaced[m] != e.finished[i][m].placed ||
                 record->RecordMoved[m] != e.finished[i][m].moved)
-                return false;
+                return "game " + std::to_string(i) + " changed";
     }
-    return store.Problem().empty();
+    return "";
 }
 
 TEST(game_store, killed_at_random_moments_it_keeps_every_completed_change) {
@@ -158,13 +161,15 @@ TEST(game_store, killed_at_random_moments_it_keeps_every_completed_change) {
         for (uint32_t done = 0; read(acks[0], &done, sizeof done) == sizeof done;) acked = done;
         close(acks[0]);
         // The change being written when the kill came is there whole, or not at all.
-        if (Holds(file, AfterSteps(steps, acked))) {
+        const std::string acknowledged = Differs(file, AfterSteps(steps, acked));
+        if (acknowledged.empty()) {
             longest = std::max(longest, size_t{acked});
             continue;
         }
-        ASSERT_LT(acked, steps.size()) << "kill " << k;
-        ASSERT_TRUE(Holds(file, AfterSteps(steps, acked + 1)))
-            << "kill " << k << " after " << acked << " of " << steps.size() << " changes";
+        ASSERT_LT(acked, steps.size()) << "kill " << k << ": " << acknowledged;
+        ASSERT_EQ(Differs(file, AfterSteps(steps, acked + 1)), "")
+            << "kill " << k << " after " << acked << " of " << steps.size()
+            << " changes; without the last: " << acknowledged;
         ++inFlight;
     }
     std::printf("%d kills; %d found the change in flight written; up to %zu changes acknowledged\n",
@@ -277,6 +282,48 @@ void PlayARound(testing::Table& table) {
     ASSERT_GT(offered.count, 0);
     table.PersonMoves(PlacementOf(offered.codes[1]), DirectionOf(offered.codes[1]));
     table.ComputerAnswers();
+}
+
+// Three runs of the program: the game left open comes back as it stood, and once a size
+// is chosen instead it goes into the history as abandoned.
+TEST(game_store, a_game_left_open_continues_or_is_abandoned_for_another) {
+    TempFolder folder("orbel-store-runs");
+    const std::filesystem::path file = folder.path / "games.db";
+    KeptGame left;
+    {
+        GameStore store(file, {});
+        testing::Table table;
+        store.Attach(*table.game);
+        EXPECT_FALSE(store.Unfinished());
+        table.Open(9, 3);
+        PlayARound(table);
+        PlayARound(table);
+        left = KeepGame(table.state());
+    }
+    {
+        GameStore store(file, {});
+        testing::Table table;
+        store.Attach(*table.game);
+        ASSERT_TRUE(store.Unfinished());
+        EXPECT_EQ(*store.Unfinished(), left);
+        ASSERT_TRUE(store.Continue(*table.game));
+        table.Show(1);
+        EXPECT_EQ(KeepGame(table.state()), left);
+        PlayARound(table);
+        left = KeepGame(table.state());
+        EXPECT_TRUE(store.ReadHistory().games.empty());
+    }
+    GameStore store(file, {});
+    testing::Table table;
+    store.Attach(*table.game);
+    EXPECT_EQ(store.Unfinished()->moves, left.moves);
+    table.Open(7);
+    EXPECT_FALSE(store.Unfinished());
+    const PlayerHistory history = store.ReadHistory();
+    ASSERT_EQ(history.games.size(), 1u);
+    const FinishedGame& abandoned = history.games[0];
+    EXPECT_TRUE(abandoned.size == 9 && abandoned.level == 3 &&
+                abandoned.result == GameResult::Abandoned && abandoned.moves == 6);
 }
 
 TEST(game_store, bad_files_and_folders_cost_only_the_keeping) {
