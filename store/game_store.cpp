@@ -409,7 +409,6 @@ GameStore::~GameStore() {
         wake_.notify_one();
         writer_.join();
     }
-    if (game_) game_->SetKeeper(nullptr);
     db_->Close();
     if (lockFile_ >= 0) ::close(lockFile_);
 }
@@ -434,7 +433,6 @@ void GameStore::Tell(const std::string& problem) {
 // ---- The game in hand ------------------------------------------------------------------------
 
 void GameStore::Attach(Game& game) {
-    game_ = &game;
     game.SetKeeper(this);
 }
 

@@ -4,7 +4,8 @@
 //
 // What the program does with it, from start to end:
 //
-//     GameStore store(GameStore::PlayerFile());  // one for the program's run, before the game
+//     GameStore store(GameStore::PlayerFile());  // one for the program's run, made before the
+//                                                //   game and gone after it
 //     store.Attach(game);                        // every change of the game is kept from now
 //     if (auto kept = store.Unfinished())        // offer "Continue": kept->boardSize,
 //         ...                                    //   kept->level, kept->moves.count() + 1
@@ -62,8 +63,7 @@ class GameStore final : public GameKeeper {
 
     // Opens `file`, making its folder and a new database where there is none; never throws.
     explicit GameStore(const std::filesystem::path& file, Teller tell = TellStandardError);
-    // Writes what is still waiting, then lets go of the game attached. The game must still
-    // be there, or have been attached to nothing since.
+    // Writes what is still waiting.
     ~GameStore() override;
     GameStore(const GameStore&) = delete;
     GameStore& operator=(const GameStore&) = delete;
@@ -73,7 +73,8 @@ class GameStore final : public GameKeeper {
     // Why games are not kept, or what went wrong with them; empty when nothing did.
     std::string Problem() const;
 
-    // From now on every change of `game` is kept.
+    // From now on every change of `game` is kept. The store must outlive the game, or the
+    // game be given another keeper (or none) first.
     void Attach(Game& game);
 
     // The game in hand as last kept, when it is not over and has moves or a record to
@@ -115,7 +116,6 @@ class GameStore final : public GameKeeper {
 
     const std::filesystem::path file_;
     const Teller tell_;
-    Game* game_ = nullptr;
 
     // The database, used by the writer and, for reading, by the game's thread.
     std::mutex dbMutex_;

@@ -405,9 +405,10 @@ class ProgramRun {
     }
 
     std::mt19937 rng_;
-    testing::Table table_;
+    // The store outlives the game it keeps.
     std::filesystem::path storeFile_;
     std::unique_ptr<GameStore> store_;
+    testing::Table table_;
     int continued_ = 0;
     std::unique_ptr<FakeView> view_;
     std::vector<std::string> trail_;
