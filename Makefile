@@ -11,6 +11,9 @@ PACKAGES   := cmake ninja-build g++ clang-format qt6-base-dev libgl-dev libgtest
 # dpkg-shlibdeps and file work out the package's dependencies; lintian checks the package.
 # `make check` installs them too, as its package-test builds and checks a package.
 PACKAGE_TOOLS := dpkg-dev file lintian
+# The desktop test runs the game on an X server of its own under openbox and drives it from
+# outside, as a player would.
+DESKTOP_TOOLS := python3 xvfb openbox xdotool x11-utils
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build play check check-asan bench install uninstall package clean
@@ -43,7 +46,7 @@ play: build
 # The checks make every warning an error; configuring again each time lets a build folder
 # made by `make build` pick that up.
 check:
-	$(call install_missing,$(PACKAGES) $(PACKAGE_TOOLS))
+	$(call install_missing,$(PACKAGES) $(PACKAGE_TOOLS) $(DESKTOP_TOOLS))
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBEL_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -53,10 +56,13 @@ check-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# The search benchmark, then the computer's answer with the analysis window open and closed,
-# then what keeping the player's games costs (in a store made in the build folder).
+# The search benchmark, the analysis's times, what the review makes of real games, the
+# computer's answer with the analysis window open and closed, then what keeping the
+# player's games costs (in a store made in the build folder).
 bench: build
 	$(BUILD)/tools/orbelfive-cli bench
+	$(BUILD)/tools/orbelfive-cli bench --analysis
+	$(BUILD)/tools/orbelfive-cli bench --review
 	$(BUILD)/tools/orbelfive-cli bench --response
 	cd $(BUILD) && store/orbel-store-bench
 

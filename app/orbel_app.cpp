@@ -92,25 +92,36 @@ MainWindow* OrbelApp::OpenMainWindow() {
     connect(window, &MainWindow::closing, this, [this, window] {
         RememberWhereItIs(*window);
         // The analysis goes with the board it follows, unless another takes its place.
-        if (analysisWindow_ && !replacingMainWindow_) analysisWindow_->close();
+        if (replacingMainWindow_)
+            window->TakeAnalysis();
+        else
+            CloseAnalysis();
     });
     connect(window, &MainWindow::analysisRequested, this, &OrbelApp::mnu_Analysis_Click);
+    connect(window, &MainWindow::analysisClosed, this, &OrbelApp::CloseAnalysis);
     connect(window, &MainWindow::gameShown, this, [this] {
         if (analysisWindow_) analysisWindow_->Follow();
     });
     mainWindow_ = window;
     window->Form_Load(settings_.level);
-    if (analysisWindow_) window->SetAnalysisMarks(analysisWindow_->marks());
+    window->RestorePanelPlace(settings_.mainWindowState);
     ShowWhereThePlayerLeftIt(*window);
     return window;
 }
 
-// Where the window last was, if that is on a screen there is now; centred otherwise.
+// Where the window last was, if the whole of it is on a screen there is now; fitted and
+// centred otherwise. An open analysis comes along, so the window is shown once, complete.
 void OrbelApp::ShowWhereThePlayerLeftIt(MainWindow& window) {
     if (settings_.mainWindow) {
-        if (const auto place =
-                RestoredGeometry(*settings_.mainWindow, FrameAllowance(window), AvailableAreas()))
-            window.setGeometry(*place);
+        const QMargins frame = FrameAllowance(window);
+        if (const auto place = RestoredGeometry(*settings_.mainWindow, frame, AvailableAreas())) {
+            window.resize(place->size());
+            window.move(place->topLeft() - QPoint(frame.left(), frame.top()));
+        }
+    }
+    if (analysisWindow_) {
+        window.OpenAnalysis(analysisWindow_);
+        window.SetAnalysisMarks(analysisWindow_->marks());
     }
     if (settings_.mainWindowMaximised)
         window.showMaximized();
@@ -119,8 +130,9 @@ void OrbelApp::ShowWhereThePlayerLeftIt(MainWindow& window) {
 }
 
 void OrbelApp::RememberWhereItIs(const MainWindow& window) {
-    settings_.mainWindow = window.normalGeometry();
+    settings_.mainWindow = window.BoardGeometry();
     settings_.mainWindowMaximised = window.isMaximized();
+    settings_.mainWindowState = window.PanelPlace();
     Remember();
 }
 
@@ -153,56 +165,32 @@ void OrbelApp::mnu_Rules_Click() {
     rules->show();
 }
 
+// A and Options > Analysis open the panel, or close it when it is open.
 void OrbelApp::mnu_Analysis_Click() {
     if (analysisWindow_) {
-        analysisWindow_->raise();
-        analysisWindow_->activateWindow();
+        CloseAnalysis();
         return;
     }
+    if (!mainWindow_) return;
     auto* analysis = new AnalysisWindow(*game_);
-    analysis->setAttribute(Qt::WA_DeleteOnClose);
     connect(analysis, &AnalysisWindow::marksChanged, this, [this](const QList<int>& codes) {
         if (mainWindow_) mainWindow_->SetAnalysisMarks(codes);
     });
-    connect(analysis, &AnalysisWindow::closing, this, [this, analysis] {
-        settings_.analysisWindow = analysis->normalGeometry();
-        Remember();
-    });
-    connect(analysis, &QObject::destroyed, this, [this] {
-        if (mainWindow_) mainWindow_->SetAnalysisMarks({});
-        CheckWindowsLeft();
-    });
     analysisWindow_ = analysis;
     analysis->Follow();
-    ShowAnalysisWhereThePlayerLeftIt(*analysis);
+    mainWindow_->OpenAnalysis(analysis);
 }
 
-// Where the player left it, if that is on a screen there is now; else at the right edge of
-// the screen, as narrow as it may be to leave the board uncovered.
-void OrbelApp::ShowAnalysisWhereThePlayerLeftIt(AnalysisWindow& window) {
-    const QMargins frame = FrameAllowance(window);
-    const std::optional<QRect> place =
-        settings_.analysisWindow
-            ? RestoredGeometry(*settings_.analysisWindow, frame, AvailableAreas())
-            : std::nullopt;
-    if (place) {
-        window.setGeometry(*place);
-    } else {
-        const QRect area = mainWindow_ ? AvailableArea(*mainWindow_) : AvailableArea(window);
-        QSize size = QSize(480, 700).boundedTo(RoomOnScreen(window));
-        if (mainWindow_) {
-            const int beside =
-                area.right() - mainWindow_->frameGeometry().right() - frame.left() - frame.right();
-            const int narrowest = std::min(window.minimumSizeHint().width(), size.width());
-            size.setWidth(std::clamp(beside, narrowest, size.width()));
-        }
-        window.resize(size);
-        const QSize outer = size.grownBy(frame);
-        QPoint corner = CentredInside(outer, area);
-        corner.setX(std::max(area.left(), area.right() + 1 - outer.width()));
-        window.move(corner);
+// Stops the analysis at once and takes its marks off the board; nothing of it runs after.
+void OrbelApp::CloseAnalysis() {
+    if (!analysisWindow_) return;
+    if (mainWindow_) {
+        mainWindow_->TakeAnalysis();
+        mainWindow_->SetAnalysisMarks({});
+        settings_.mainWindowState = mainWindow_->PanelPlace();
+        Remember();
     }
-    window.show();
+    delete analysisWindow_;
 }
 
 void OrbelApp::CloseMainWindow() {

@@ -56,7 +56,7 @@ class OrbelApp final : public QObject {
     void mnu_About_Click();
     void mnu_Rules_Click();
     void mnu_Analysis_Click();
-    void ShowAnalysisWhereThePlayerLeftIt(AnalysisWindow& window);
+    void CloseAnalysis();
     void CloseMainWindow();
     MainWindow* OpenMainWindow();
     void ShowWhereThePlayerLeftIt(MainWindow& window);
@@ -72,6 +72,7 @@ class OrbelApp final : public QObject {
     QPointer<MainWindow> mainWindow_;
     QPointer<BoardSizeDialog> sizeDialog_;
     QPointer<BoardSizeDialog> aboutWindow_;
+    // The analysis panel, shown in the main window; it moves on to the next one.
     QPointer<AnalysisWindow> analysisWindow_;
     // A main window closes to let another open on the next game: the analysis stays.
     bool replacingMainWindow_ = false;

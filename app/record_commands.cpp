@@ -1,5 +1,6 @@
 #include "app/record_commands.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -32,14 +33,15 @@ void RecordCommands::mnuFileItem_Click(int index) {
                                     load ? remembered.filePattern : GameFileName_,
                                     {remembered.fileFolder, remembered.filePattern});
     if (!choice.chosen) return;
-    remembered.fileFolder = choice.listing.folder;
+    if (choice.byDoubleClick) GameFileName_ = choice.path;
+    // A typed path may lead out of the folder the list showed: the next opening starts where
+    // the file was saved or read. The dialog has left the process in the listed folder,
+    // which a relative path starts from.
+    const QString fileFolder = QDir::cleanPath(QFileInfo(choice.path).absolutePath());
+    const bool done = load ? LoadGameRecord(choice.path) : SaveGameRecord(choice.path);
+    remembered.fileFolder = done ? fileFolder : choice.listing.folder;
     remembered.filePattern = choice.listing.pattern;
     app_.Remember();
-    if (choice.byDoubleClick) GameFileName_ = choice.path;
-    if (load)
-        LoadGameRecord(choice.path);
-    else
-        SaveGameRecord(choice.path);
 }
 
 bool RecordCommands::SaveGameRecord(const QString& file) {

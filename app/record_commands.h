@@ -23,8 +23,6 @@ class RecordCommands {
     // game, the window and its buttons exactly as they were.
     bool LoadGameRecord(const QString& file);
 
-    const QString& GameFileName() const { return GameFileName_; }
-
   private:
     QWidget* Window() const;
     void ShowFailure(const RecordStatus& status) const;

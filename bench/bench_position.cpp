@@ -1,17 +1,18 @@
 #include "bench/bench_position.h"
 
 #include "engine/move_generation.h"
-#include "records/replay.h"
 
 namespace orbel {
 
+BenchPosition StoredPosition(int size, std::span<const int16_t> cells) {
+    BenchPosition position;
+    position.size = size;
+    for (size_t i = 2; i + 1 < cells.size(); i += 2) position.moves.Add({cells[i], cells[i + 1]});
+    return position;
+}
+
 bool SetUpBenchPosition(const BenchPosition& position, BoardState& b) {
-    StartPosition(b, position.size);
-    for (int i = 0; i < position.moves; ++i)
-        if (PlayRecordedMove(b, position.cells[2 * i], position.cells[2 * i + 1]) !=
-            RecordError::None)
-            return false;
-    return true;
+    return ReplayMoves(position.size, position.moves, b).Ok();
 }
 
 bool WinInSight(const BoardState& b) {

@@ -106,28 +106,29 @@ constexpr int16_t kGame16[] = {0, 0,
     146, 145, 93, 94, 146, 145, 126, 127, 163, 162, 126, 127,
     132, 131, 147, 130, 147, 130, 147, 130, 62, 79, 164, 147};
 
-const BenchPosition kPositions[] = {
-    {7, 0, kGame0 + 2},
-    {9, 2, kGame1 + 2},
-    {11, 1, kGame2 + 2},
-    {13, 3, kGame3 + 2},
-    {15, 2, kGame4 + 2},
-    {17, 0, kGame5 + 2},
-    {7, 16, kGame6 + 2},
-    {9, 17, kGame7 + 2},
-    {9, 24, kGame8 + 2},
-    {11, 24, kGame9 + 2},
-    {11, 22, kGame10 + 2},
-    {13, 20, kGame11 + 2},
-    {13, 30, kGame12 + 2},
-    {15, 23, kGame13 + 2},
-    {15, 22, kGame14 + 2},
-    {17, 20, kGame15 + 2},
-    {17, 24, kGame16 + 2},
-};
-
 }  // namespace
 
-std::span<const BenchPosition> BenchPositions() { return kPositions; }
+std::span<const BenchPosition> BenchPositions() {
+    static const BenchPosition positions[] = {
+        StoredPosition(7, kGame0),
+        StoredPosition(9, kGame1),
+        StoredPosition(11, kGame2),
+        StoredPosition(13, kGame3),
+        StoredPosition(15, kGame4),
+        StoredPosition(17, kGame5),
+        StoredPosition(7, kGame6),
+        StoredPosition(9, kGame7),
+        StoredPosition(9, kGame8),
+        StoredPosition(11, kGame9),
+        StoredPosition(11, kGame10),
+        StoredPosition(13, kGame11),
+        StoredPosition(13, kGame12),
+        StoredPosition(15, kGame13),
+        StoredPosition(15, kGame14),
+        StoredPosition(17, kGame15),
+        StoredPosition(17, kGame16),
+    };
+    return positions;
+}
 
 }  // namespace orbel

@@ -18,6 +18,9 @@ constexpr int16_t kReviewGame[] = {0, 0,
 
 }  // namespace
 
-BenchPosition ReviewBenchGame() { return {13, 37, kReviewGame + 2}; }
+const BenchPosition& ReviewBenchGame() {
+    static const BenchPosition game = StoredPosition(13, kReviewGame);
+    return game;
+}
 
 }  // namespace orbel

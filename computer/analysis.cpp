@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 
+#include "engine/game_moves.h"
 #include "engine/move_rules.h"
-#include "records/replay.h"
 
 namespace orbel {
 
@@ -37,47 +36,11 @@ void SortBestFirst(LevelAnalysis& out) {
 
 }  // namespace
 
-Outcome OutcomeOf(Tenths value) {
-    if (value >= kDecidedValue) return Outcome::Won;
-    if (value <= -kDecidedValue) return Outcome::Lost;
-    return Outcome::Open;
-}
-
-std::string ValueText(Tenths value) {
-    switch (OutcomeOf(value)) {
-        case Outcome::Won:
-            return "won";
-        case Outcome::Lost:
-            return "lost";
-        case Outcome::Open:
-            break;
-    }
-    const Tenths magnitude = std::abs(value);
-    std::string text = value > 0 ? "+" : value < 0 ? "-" : "";
-    return text.append(std::to_string(magnitude / 10))
-        .append(".")
-        .append(std::to_string(magnitude % 10));
-}
-
-Tenths CappedValue(Tenths value) {
-    switch (OutcomeOf(value)) {
-        case Outcome::Won:
-            return kValueCap;
-        case Outcome::Lost:
-            return -kValueCap;
-        case Outcome::Open:
-            break;
-    }
-    return std::clamp(value, -kValueCap, kValueCap);
-}
-
 Analyser::Analyser(const AnalyserOptions& options)
     : options_(options),
       search_(SearchOptionsOf(options)),
       candidates_(std::make_unique<RootCandidates>()),
-      level_(std::make_unique<LevelAnalysis>()),
-      reviewed_(std::make_unique<ReviewedMove>()),
-      board_(std::make_unique<BoardState>()) {}
+      level_(std::make_unique<LevelAnalysis>()) {}
 
 Analyser::~Analyser() = default;
 
@@ -141,35 +104,14 @@ bool Analyser::ReviewMove(const BoardState& position, int code, int level,
     out.moveNumber = position.MoveNumber;
     out.side = position.SideToMove;
     out.code = static_cast<int16_t>(code);
-    out.placed = static_cast<int16_t>(PlacementOf(code));
-    out.moved = static_cast<int16_t>(out.placed + StepOf(position.BoardSize, DirectionOf(code)));
+    const PlayedMove move = PlayedMoveOf(position.BoardSize, code);
+    out.placed = move.placed;
+    out.moved = move.moved;
     out.value = value;
     out.loss = std::max(0, CappedValue(out.best.value) - CappedValue(value));
     out.nodes = nodes;
     out.seconds = SecondsSince(start);
     return true;
-}
-
-ReviewEnd Analyser::ReviewGame(const GameRecord& record, int level, const std::atomic<bool>* stop,
-                               const std::function<void(const ReviewedMove&)>& onMove,
-                               RecordStatus* refusal) {
-    BoardState& b = *board_;
-    // Every move is checked before the first is reported.
-    const RecordStatus status = ReplayRecord(record, b);
-    if (!status.Ok()) {
-        if (refusal) *refusal = status;
-        return ReviewEnd::Refused;
-    }
-    StartPosition(b, record.BoardSize);
-    for (int i = 1; i <= record.RecordCount; ++i) {
-        const int placed = record.RecordPlaced[i];
-        const int moved = record.RecordMoved[i];
-        if (!ReviewMove(b, RecordedMoveCode(b.BoardSize, placed, moved), level, stop, *reviewed_))
-            return ReviewEnd::Stopped;
-        onMove(*reviewed_);
-        PlayRecordedMove(b, placed, moved);
-    }
-    return ReviewEnd::Finished;
 }
 
 }  // namespace orbel

@@ -437,12 +437,4 @@ bool FastSearch::CandidateValue(const BoardState& position, int level, int code,
     return done;
 }
 
-int FastSearch::Threads() const {
-    return static_cast<int>(pool_->trees.size());
-}
-
-void FastSearch::ClearTable() {
-    pool_->table.Clear();
-}
-
 }  // namespace orbel

@@ -91,10 +91,6 @@ class FastSearch {
     bool CandidateValue(const BoardState& position, int level, int code,
                         const std::atomic<bool>* stop, Tenths& value, uint64_t* nodes = nullptr);
 
-    int Threads() const;
-    // Forgets every stored bound (they stay valid between searches otherwise).
-    void ClearTable();
-
   private:
     struct Pool;
     std::unique_ptr<Pool> pool_;

@@ -38,14 +38,6 @@ FastTable::FastTable(std::size_t megabytes) {
     table_ = std::make_unique<Bucket[]>(buckets_);
 }
 
-void FastTable::Clear() {
-    for (std::size_t i = 0; i < buckets_; ++i)
-        for (Slot& s : table_[i].slot) {
-            s.check.store(0, std::memory_order_relaxed);
-            s.data.store(0, std::memory_order_relaxed);
-        }
-}
-
 TableHit FastTable::Probe(uint64_t key, int depth) const {
     TableHit hit;
     const Bucket& b = table_[key & (buckets_ - 1)];

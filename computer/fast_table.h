@@ -32,15 +32,12 @@ class FastTable {
   public:
     explicit FastTable(std::size_t megabytes);
 
-    void Clear();
     // Entries of earlier searches give way first.
     void NextSearch() { age_ = (age_ + 1) & 7; }
 
     TableHit Probe(uint64_t key, int depth) const;
     void Prefetch(uint64_t key) const { __builtin_prefetch(&table_[key & (buckets_ - 1)]); }
     void Store(uint64_t key, int depth, Tenths value, Bound bound, int16_t move);
-
-    std::size_t Entries() const { return buckets_ * kWays; }
 
   private:
     static constexpr int kWays = 4;

@@ -28,6 +28,14 @@ bool SearchRootValues(BoardState& b, SearchTables& t, SearchRun& run);
 // choice; the game plays with the fast one.
 using RootSearch = std::function<bool(BoardState&, SearchTables&, SearchRun&)>;
 
+// Which search a tool runs and how: passed in, so that a faster search giving the same
+// values can stand in for the reference one.
+struct SearchOptions {
+    int level = 1;
+    int threads = 1;  // for a search that can use them; the reference runs on one
+    RootSearch search = SearchRootValues;
+};
+
 // The coin-flip walk over `count` candidates in order: a later one with a greater value
 // takes the choice, an equal one takes it when RandomBelow(2) is 1. Returns 0..count-1
 // (0 when count is 0).

@@ -64,7 +64,8 @@ BoardSizeDialog::BoardSizeDialog(Use use, std::optional<int> focusedSize, QWidge
         auto* button = new QPushButton(QString::number(kSizes[index]), this);
         button->setObjectName(QStringLiteral("btn_GameSize_%1").arg(index));
         button->setGeometry(TwipsToPixels(TwipsRect{600 + 600 * index, 2280, 500, 500}, *this));
-        button->setAutoDefault(false);
+        // The size with the focus is the default: Enter starts it, as Space does.
+        button->setAutoDefault(true);
         connect(button, &QPushButton::clicked, this, [this, index] { btn_GameSize_Click(index); });
         sizeButtons_[index] = button;
     }

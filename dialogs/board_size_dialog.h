@@ -19,7 +19,8 @@ class BoardSizeDialog final : public QDialog {
     enum class Use { ChooseSize, About };
 
     // `focusedSize`, one of the seven (the size the player chose last time), has the focus
-    // and is the default button, so Enter or Space starts it; without one nothing has.
+    // first; without one the first size has it. Enter or Space starts the size that has the
+    // focus, and the default button's frame follows the focus.
     explicit BoardSizeDialog(Use use, std::optional<int> focusedSize = std::nullopt,
                              QWidget* parent = nullptr);
 

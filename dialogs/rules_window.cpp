@@ -74,7 +74,8 @@ constexpr const char* kPage[] = {
     "  the last completed move; Forward (Ctrl+Right or Page Down) replays the next move of a",
     "  game read from a file. A side that cannot move loses.",
     "",
-    "  Analysis (A) opens a window with the computer's view of the position and the game.",
+    "  Analysis (A) opens a panel beside the board with the computer's view of the position",
+    "  and the game; A again closes it.",
 };
 
 // The OK button sits in the blank lines below the description of the game.
@@ -146,7 +147,10 @@ RulesWindow::RulesWindow(QWidget* parent)
     // OK first, as it always was; Tab reaches the page, whose keys scroll it.
     ok->setFocus();
 
-    OpenOnScreen(area->verticalScrollBar()->sizeHint().width());
+    const int scrollBarExtent = area->verticalScrollBar()->sizeHint().width();
+    OpenOnScreen(scrollBarExtent);
+    // A window manager's frame may be larger than the one allowed for.
+    RefitOnceFramed(*this, [this, scrollBarExtent] { OpenOnScreen(scrollBarExtent); });
 }
 
 int RulesWindow::LineHeight() const {
@@ -168,12 +172,8 @@ QSize RulesWindow::PageSize() const {
 // there is, frame included, and the page scrolls.
 void RulesWindow::OpenOnScreen(int scrollBarExtent) {
     const QSize page = PageSize();
-    const QSize size = ScrolledSize(page, RoomOnScreen(*this), scrollBarExtent);
-    resize(size);
-    if (size == page)
-        CentreOnScreen(*this);
-    else
-        move(CentredInside(size.grownBy(FrameAllowance(*this)), AvailableArea(*this)));
+    resize(ScrolledSize(page, RoomOnScreen(*this), scrollBarExtent));
+    CentreOnScreen(*this);
 }
 
 }  // namespace orbel

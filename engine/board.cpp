@@ -14,6 +14,10 @@ bool IsOnRing(int n, int cell) {
     return cell <= n || cell > n * n - n || cell % n == 1 || cell % n == 0;
 }
 
+bool IsCorner(int n, int cell) {
+    return cell == 1 || cell == n || cell == n * n - n + 1 || cell == n * n;
+}
+
 int StepOf(int n, int direction) {
     switch (direction) {
         case kDown:
@@ -39,15 +43,28 @@ int DirectionFromCells(int n, int placed, int moved) {
     return direction;
 }
 
+namespace {
+
+// The cell beside `c` toward `k` (2 above, 4 left, 6 right, 8 below); 0 off the board.
+int16_t Neighbour(int n, int c, int k) {
+    switch (k) {
+        case 2:
+            return static_cast<int16_t>(c <= n ? 0 : c - n);
+        case 4:
+            return static_cast<int16_t>(c % n == 1 ? 0 : c - 1);
+        case 6:
+            return static_cast<int16_t>(c % n == 0 ? 0 : c + 1);
+        default:
+            return static_cast<int16_t>(c > n * n - n ? 0 : c + n);
+    }
+}
+
+}  // namespace
+
 void BuildNeighbourTable(BoardState& b) {
     const int n = b.BoardSize;
-    for (int c = 1; c <= n * n; ++c) {
-        int16_t* nb = b.NeighbourTable[c];
-        nb[2] = static_cast<int16_t>(c <= n ? 0 : c - n);
-        nb[4] = static_cast<int16_t>(c % n == 1 ? 0 : c - 1);
-        nb[6] = static_cast<int16_t>(c % n == 0 ? 0 : c + 1);
-        nb[8] = static_cast<int16_t>(c > n * n - n ? 0 : c + n);
-    }
+    for (int c = 1; c <= n * n; ++c)
+        for (int k = 2; k <= 8; k += 2) b.NeighbourTable[c][k] = Neighbour(n, c, k);
 }
 
 void ClearBoard(BoardState& b) {
@@ -67,7 +84,10 @@ void StartPosition(BoardState& b, int size) {
 
 bool BoardIsSound(const BoardState& b) {
     const int n = b.BoardSize;
-    if (b.Board[0] != Empty) return false;
+    if (!IsValidBoardSize(n) || b.Board[0] != Empty) return false;
+    // A table built for another size, or never built, shows at the first inner cell.
+    for (int k = 2; k <= 8; k += 2)
+        if (b.NeighbourTable[n + 2][k] != Neighbour(n, n + 2, k)) return false;
     for (int c = 1; c <= n * n; ++c)
         if (IsOnRing(n, c) && b.Board[c] != Empty) return false;
     for (int c = n * n + 1; c < kBoardEntries; ++c)

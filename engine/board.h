@@ -46,6 +46,8 @@ struct BoardState {
 bool IsValidBoardSize(int n);
 int CentreCell(int n);
 bool IsOnRing(int n, int cell);
+// The four corners of the square are no part of the board: no button, no focus.
+bool IsCorner(int n, int cell);
 // Cell step of a push direction on an n x n board (+n down, -1 left, +1 right, -n up).
 int StepOf(int n, int direction);
 // The push direction of a recorded pair on an n x n board: +1 right, -1 left, +n down,
@@ -58,7 +60,8 @@ void ClearBoard(BoardState& b);
 // A fresh game position of the given size (board cleared, neighbours built).
 void StartPosition(BoardState& b, int size);
 
-// The invariants that hold between moves: the ring and entry 0 are empty.
+// The invariants that hold between moves: the ring and entry 0 are empty, and the neighbour
+// table is the one of the board's size.
 bool BoardIsSound(const BoardState& b);
 
 }  // namespace orbel

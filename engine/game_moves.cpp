@@ -53,6 +53,12 @@ int MoveCodeOf(int n, PlayedMove move) {
     return MoveCode(move.placed, DirectionFromCells(n, move.placed, move.moved));
 }
 
+PlayedMove PlayedMoveOf(int n, int code) {
+    const int placed = PlacementOf(code);
+    return {static_cast<int16_t>(placed),
+            static_cast<int16_t>(placed + StepOf(n, DirectionOf(code)))};
+}
+
 MoveFault PlayMove(BoardState& b, PlayedMove move) {
     const int n = b.BoardSize;
     const int placed = move.placed;

@@ -54,8 +54,9 @@ enum class MoveFault : int8_t {
     PushOntoRing,    // the push would move an orbel onto the outer ring
 };
 
-// The MoveCode of a played move on an n x n board.
+// The MoveCode of a played move on an n x n board, and the move of a MoveCode.
 int MoveCodeOf(int n, PlayedMove move);
+PlayedMove PlayedMoveOf(int n, int code);
 
 // Plays `move` for SideToMove and hands the turn over, or refuses it with the board as it
 // was.

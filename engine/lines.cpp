@@ -84,10 +84,6 @@ int FindLines(const BoardState& b) {
     return 0;
 }
 
-bool CellList::Contains(int c) const {
-    return std::binary_search(cell, cell + count, static_cast<int16_t>(c));
-}
-
 void ListLineCells(const BoardState& b, CellList& out) {
     bool marked[kBoardEntries] = {};
     // The ring is empty, so a walk along a run of one colour stays on the board and in its line.

@@ -23,7 +23,6 @@ int FindLines(const BoardState& b);
 struct CellList {
     int16_t cell[kBoardEntries - 1] = {};
     int count = 0;
-    bool Contains(int c) const;
     bool operator==(const CellList&) const = default;
 };
 

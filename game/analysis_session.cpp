@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "records/replay.h"
+#include "game/game_review.h"
 
 namespace orbel {
 
@@ -43,13 +43,11 @@ AnalysisSession::AnalysisSession(const Game& game, Scheduler& results,
       next_(std::make_unique<BoardState>()),
       position_(std::make_unique<BoardState>()),
       finished_(std::make_unique<LevelAnalysis>()),
-      line_(std::make_unique<Line>()),
+      line_(std::make_unique<GameMoves>()),
       rows_(std::make_unique<Rows>()),
       deepenedPosition_(std::make_unique<BoardState>()),
-      reviewedLine_(std::make_unique<Line>()),
-      reviewBoard_(std::make_unique<BoardState>()),
+      reviewedLine_(std::make_unique<GameMoves>()),
       levelWork_(std::make_unique<LevelAnalysis>()),
-      rowWork_(std::make_unique<ReviewedMove>()),
       levelBox_(std::make_unique<LevelAnalysis>()),
       rowBox_(std::make_unique<Rows>()),
       deepening_(std::make_unique<Analyser>(OneThread(options))),
@@ -153,76 +151,47 @@ void AnalysisSession::PauseDeepening() {
 
 void AnalysisSession::FollowMoves(bool busy) {
     const int completed = position_->MoveNumber - 1;
-    Line& line = *line_;
-    if (line.size != position_->BoardSize || lineLevel_ != reviewLevel_) ResetReview();
+    GameMoves& line = *line_;
+    if (lineSize_ != position_->BoardSize || lineLevel_ != reviewLevel_) ResetReview();
     // Rows stay while the game's moves up to them are the line's.
-    const MoveHistory& h = game_.state().history;
-    const int common = std::min(completed, line.count);
-    int agree = 0;
-    while (agree < common && line.placed[agree + 1] == h.HistoryPlaced[agree + 1] &&
-           line.moved[agree + 1] == h.HistoryMoved[agree + 1])
-        ++agree;
-    if (agree < common) {
+    const GameMoves& played = game_.state().history.Played;
+    const int agree = line.SharedWith(played);
+    if (agree < std::min(line.count(), played.count())) {
         PauseReview();
-        line.count = agree;
+        line.Keep(agree);
         rowsDone_ = std::min(rowsDone_, agree);
-        refusedAt_ = 0;
         ++reviewSerial_;
     }
-    if (refusedAt_ > completed) refusedAt_ = 0;
-    if (completed > line.count && refusedAt_ == 0) ExtendLine(completed);
+    // The game's next completed moves join the line (a game from a set-up position has none).
+    for (int k = line.count() + 1; k <= std::min(completed, played.count()); ++k)
+        line.Add(played[k]);
     completed_ = completed;
-    if (!busy && rowsDone_ < line.count && reviewingTo_ != line.count) StartReview();
-}
-
-// The game's next completed moves join the line, up to any the rules refuse (a game from a
-// set-up position has no moves before it).
-void AnalysisSession::ExtendLine(int completed) {
-    Line& line = *line_;
-    const MoveHistory& h = game_.state().history;
-    BoardState& b = *next_;  // free until the next Follow
-    StartPosition(b, line.size);
-    for (int k = 1; k <= line.count; ++k) PlayRecordedMove(b, line.placed[k], line.moved[k]);
-    for (int k = line.count + 1; k <= completed; ++k) {
-        if (PlayRecordedMove(b, h.HistoryPlaced[k], h.HistoryMoved[k]) != RecordError::None) {
-            refusedAt_ = k;
-            return;
-        }
-        line.placed[k] = h.HistoryPlaced[k];
-        line.moved[k] = h.HistoryMoved[k];
-        line.count = k;
-    }
+    if (!busy && rowsDone_ < line.count() && reviewingTo_ != line.count()) StartReview();
 }
 
 void AnalysisSession::StartReview() {
     PauseReview();
-    if (rowsDone_ >= line_->count) return;
+    if (rowsDone_ >= line_->count()) return;
     *reviewedLine_ = *line_;
     const int from = rowsDone_ + 1;
-    reviewingTo_ = line_->count;
+    reviewingTo_ = line_->count();
     reviewWorker_.Run([this, alive = std::weak_ptr<int>(alive_), serial = reviewSerial_, from,
-                       level = lineLevel_](const std::atomic<bool>& stop) {
+                       size = lineSize_, level = lineLevel_](const std::atomic<bool>& stop) {
         const Running running(running_);
-        const Line& line = *reviewedLine_;
-        BoardState& b = *reviewBoard_;
-        StartPosition(b, line.size);
-        for (int k = 1; k < from; ++k) PlayRecordedMove(b, line.placed[k], line.moved[k]);
-        for (int k = from; k <= line.count; ++k) {
-            const int code = RecordedMoveCode(line.size, line.placed[k], line.moved[k]);
-            if (!review_->ReviewMove(b, code, level, &stop, *rowWork_)) return;
+        const auto report = [&](const ReviewedMove& row) {
             ++movesReviewed_;
             {
                 const std::lock_guard lock(box_);
-                if (rowBoxEnd_ == 0) rowBoxFirst_ = k;
-                (*rowBox_)[k] = *rowWork_;
-                rowBoxEnd_ = k + 1;
+                if (rowBoxEnd_ == 0) rowBoxFirst_ = row.moveNumber;
+                (*rowBox_)[row.moveNumber] = row;
+                rowBoxEnd_ = row.moveNumber + 1;
                 rowBoxSerial_ = serial;
             }
             results_.Post([this, alive] {
                 if (!alive.expired()) Collect();
             });
-            PlayRecordedMove(b, line.placed[k], line.moved[k]);
-        }
+        };
+        ReviewGame(*review_, size, *reviewedLine_, level, &stop, report, from);
     });
 }
 
@@ -234,11 +203,10 @@ void AnalysisSession::PauseReview() {
 
 void AnalysisSession::ResetReview() {
     PauseReview();
-    line_->size = position_->BoardSize;
-    line_->count = 0;
+    lineSize_ = position_->BoardSize;
+    line_->Clear();
     lineLevel_ = reviewLevel_;
     rowsDone_ = 0;
-    refusedAt_ = 0;
     ++reviewSerial_;
 }
 

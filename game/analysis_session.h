@@ -14,17 +14,17 @@
 #include "computer/analysis.h"
 #include "computer/search_worker.h"
 #include "game/game.h"
+#include "game/game_review.h"
 #include "game/scheduler.h"
 
 namespace orbel {
 
-constexpr int kAnalysisDeepest = 7;      // the deepening's limit unless the player picks another
-constexpr int kAnalysisReviewLevel = 5;  // the review's level unless the player picks another
+constexpr int kAnalysisDeepest = 7;  // the deepening's limit unless the player picks another
 
 // A move that loses at least this much against the best is a mistake. A neighbour link of
 // one's own counts 2 units (each orbel of the pair counts the other), so this is more than
-// one link given away. In self-play at levels 3 to 5 reviewed at level 5, 2 in 100 of the
-// computer's own moves lost that much, and 45 in 100 random moves.
+// one link given away. `orbelfive-cli bench --analysis` counts how many of the computer's
+// own moves and of random moves lose that much.
 constexpr Tenths kMistakeLoss = Whole(3);
 
 constexpr bool IsMistake(const ReviewedMove& move) {
@@ -98,14 +98,7 @@ class AnalysisSession {
     uint64_t movesReviewed() const { return movesReviewed_.load(); }
 
   private:
-    using Rows = std::array<ReviewedMove, kHistoryCapacity + 1>;
-    // The moves the review works on: a prefix of the game's completed moves.
-    struct Line {
-        int size = 0;
-        int count = 0;
-        int16_t placed[kHistoryCapacity + 1] = {};
-        int16_t moved[kHistoryCapacity + 1] = {};
-    };
+    using Rows = std::array<ReviewedMove, kMoveCapacity + 1>;
     // What a person sees, to tell whether it changed.
     struct Seen {
         Standing standing;
@@ -119,7 +112,6 @@ class AnalysisSession {
 
     void FollowPosition(bool busy, bool over);
     void FollowMoves(bool busy);
-    void ExtendLine(int completed);
     void StartDeepening();
     void StartReview();
     void PauseDeepening();
@@ -133,7 +125,7 @@ class AnalysisSession {
     const Game& game_;
     Scheduler& results_;
     int deepest_ = kAnalysisDeepest;
-    int reviewLevel_ = kAnalysisReviewLevel;
+    int reviewLevel_ = kReviewLevel;
     std::function<void()> changed_;
     Standing standing_ = Standing::Stopped;
     bool boardShows_ = false;
@@ -151,22 +143,20 @@ class AnalysisSession {
     bool hasFinished_ = false;
     double seconds_ = 0;
 
-    // The review, on the game's thread.
-    std::unique_ptr<Line> line_;
+    // The review, on the game's thread: the line is a prefix of the game's completed moves.
+    std::unique_ptr<GameMoves> line_;
+    int lineSize_ = 0;
     std::unique_ptr<Rows> rows_;
     int rowsDone_ = 0;     // rows 1..rowsDone_ hold the line's moves
     int completed_ = 0;    // completed moves at the last Follow
-    int refusedAt_ = 0;    // a completed move the rules refuse: the line cannot grow past it
     int reviewingTo_ = 0;  // the move the running review stops at; 0 when none runs
     int lineLevel_ = 0;
     unsigned reviewSerial_ = 0;  // grows whenever rows are dropped
 
     // What the searches read: written before a job starts, while its thread is idle.
     std::unique_ptr<BoardState> deepenedPosition_;
-    std::unique_ptr<Line> reviewedLine_;
-    std::unique_ptr<BoardState> reviewBoard_;
+    std::unique_ptr<GameMoves> reviewedLine_;
     std::unique_ptr<LevelAnalysis> levelWork_;
-    std::unique_ptr<ReviewedMove> rowWork_;
 
     // Results handed from the searches to the game's thread.
     std::mutex box_;

@@ -9,7 +9,6 @@
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
-#include "records/replay.h"
 
 namespace orbel {
 
@@ -18,10 +17,6 @@ namespace {
 constexpr float kPauseBeforeSearch = 0.05f;
 constexpr int kHintLevelForTwoPlayers = 3;
 constexpr int kArrows[] = {kUp, kLeft, kRight, kDown};
-
-bool IsCorner(int n, int cell) {
-    return cell == 1 || cell == n || cell == n * n - n + 1 || cell == n * n;
-}
 
 // The first push in the computer's own order; 0 when there is none.
 int FirstLegalMove(const BoardState& position) {
@@ -122,7 +117,8 @@ void GameController::OpenGame(int level) {
         return;
     }
     StartNewGame();
-    state_.history.ForwardOffered = state_.history.RecordCount >= 1;
+    state_.history.Played.Clear();
+    state_.history.ForwardOffered = !state_.history.Record.empty();
     state_.history.BackwardOffered = false;
     state_.SearchLevel = static_cast<int16_t>(level);
     Keep();
@@ -137,7 +133,8 @@ void GameController::SetUpPosition(const BoardState& position) {
     std::copy_n(position.Board, kBoardEntries, b.Board);
     b.SideToMove = position.SideToMove;
     b.MoveNumber = position.MoveNumber;
-    state_.history.RecordCount = 0;
+    state_.history.Played.Clear();
+    state_.history.Record.Clear();
     state_.history.BranchMove = 0;
     state_.history.BackwardOffered = false;
     state_.history.ForwardOffered = false;
@@ -155,6 +152,8 @@ void GameController::StartNewGame() {
         state_.random.SeedFromClock();
     ClearBoard(b);
     BuildNeighbourTable(b);
+    // A focus cell of a board of another size means nothing on this one.
+    if (picture_.boardSize != b.BoardSize) picture_.focusCell = CentreCell(b.BoardSize);
     state_.ComputerSide = state_.ComputerSideChoice;
     std::fill(std::begin(picture_.arrows), std::end(picture_.arrows), false);
     state_.Phase = TurnPhase::ChoosingCell;
@@ -173,7 +172,8 @@ void GameController::NewGame() {
     LeaveGame();
     StartNewGame();
     MoveHistory& h = state_.history;
-    h.RecordCount = 0;
+    h.Played.Clear();
+    h.Record.Clear();
     h.BranchMove = 0;
     h.BackwardOffered = false;
     h.ForwardOffered = false;
@@ -324,15 +324,14 @@ void GameController::Blink() {
 
 // ---- Every move: place, push, complete ----------------------------------------------------------
 
-// The orbel in hand on SelectedCell goes onto the board and pushes; the history keeps where
-// it was placed and where it stands.
+// The orbel in hand on SelectedCell goes onto the board and pushes; the move keeps where it
+// was placed and where it stands.
 bool GameController::PlaceAndPush(int direction, RingRule rule) {
     BoardState& b = state_.board;
-    const int placed = b.SelectedCell;
+    const int16_t placed = b.SelectedCell;
     b.Board[placed] = b.SideToMove;
     if (!RunPush(b, direction, rule, Placed::MovesOn)) return false;
-    state_.history.HistoryPlaced[b.MoveNumber] = static_cast<int16_t>(placed);
-    state_.history.HistoryMoved[b.MoveNumber] = b.SelectedCell;
+    pushed_ = {placed, b.SelectedCell};
     return true;
 }
 
@@ -357,12 +356,14 @@ void GameController::CompleteMove(bool fromRecord) {
         h.BranchMove = 0;  // back on the record where the game had left it
     else if (!fromRecord && h.ForwardOffered)
         h.BranchMove = b.MoveNumber;  // the game leaves the record here
-    lastPlaced_ = h.HistoryPlaced[b.MoveNumber];
-    lastStands_ = h.HistoryMoved[b.MoveNumber];
+    lastPlaced_ = pushed_.placed;
+    lastStands_ = pushed_.moved;
+    // A set-up position has no moves before it: its game keeps none.
+    if (!setUp_) h.Played.Add(pushed_);
     winning_.count = 0;
     ++b.MoveNumber;
     h.BackwardOffered = !setUp_;
-    h.ForwardOffered = fromRecord && b.MoveNumber <= h.RecordCount;
+    h.ForwardOffered = fromRecord && b.MoveNumber <= h.Record.count();
     CheckGameEnd();
     Keep();
     if (!fromRecord) ComputerTurnLoop();
@@ -532,22 +533,17 @@ void GameController::StepBackward() {
     if (ComputerBusy() || PushWaiting() || !h.BackwardOffered || b.MoveNumber < 2) return;
     const int target = b.MoveNumber - 2;
     StartNewGame();
-    while (b.MoveNumber <= target) {
-        const int placed = h.HistoryPlaced[b.MoveNumber];
-        b.SelectedCell = static_cast<int16_t>(placed);
-        PlaceAndPush(DirectionFromCells(b.BoardSize, placed, h.HistoryMoved[b.MoveNumber]),
-                     RingRule::Ignore);
-        b.SideToMove = static_cast<int16_t>(-b.SideToMove);
-        ++b.MoveNumber;
-    }
+    h.Played.Keep(target);
+    [[maybe_unused]] const Replay replay = ReplayMoves(b.BoardSize, h.Played, b);
+    assert(replay.Ok());
     if (target >= 1) {
         Say(BlankMessage);
-        lastPlaced_ = h.HistoryPlaced[target];
-        lastStands_ = h.HistoryMoved[target];
+        lastPlaced_ = h.Played[target].placed;
+        lastStands_ = h.Played[target].moved;
     }
     if (target == 0) h.BackwardOffered = false;
     if (target == h.BranchMove - 1) h.ForwardOffered = true;
-    if (target == h.RecordCount - 1 && h.BranchMove == 0) h.ForwardOffered = true;
+    if (target == h.Record.count() - 1 && h.BranchMove == 0) h.ForwardOffered = true;
     Keep();
     Publish();
 }
@@ -555,13 +551,12 @@ void GameController::StepBackward() {
 void GameController::StepForward() {
     BoardState& b = state_.board;
     MoveHistory& h = state_.history;
-    if (ComputerBusy() || PushWaiting() || !h.ForwardOffered || b.MoveNumber > h.RecordCount)
+    if (ComputerBusy() || PushWaiting() || !h.ForwardOffered || b.MoveNumber > h.Record.count())
         return;
-    const int placed = h.RecordPlaced[b.MoveNumber];
-    const int moved = h.RecordMoved[b.MoveNumber];
+    const PlayedMove move = h.Record[b.MoveNumber];
     // The record's move must fit the board shown; one that does not is never played.
     BoardState trial = b;
-    if (PlayRecordedMove(trial, placed, moved) != RecordError::None) {
+    if (PlayMove(trial, move) != MoveFault::None) {
         h.ForwardOffered = false;
         Keep();
         Publish();
@@ -569,7 +564,7 @@ void GameController::StepForward() {
     }
     DropPlacement();
     state_.StepDelay = kStepDelay;
-    ShowMove(placed, DirectionFromCells(b.BoardSize, placed, moved), true);
+    ShowMove(move.placed, DirectionFromCells(b.BoardSize, move.placed, move.moved), true);
     Publish();
 }
 
@@ -599,18 +594,11 @@ bool GameController::ContinueGame(const KeptGame& kept) {
     state_.ComputerSideChoice = kept.computerSide;
     StartNewGame();
     ReplayMoves(n, kept.moves, b);
-    for (int m = 1; m <= kept.moves.count(); ++m) {
-        h.HistoryPlaced[m] = kept.moves[m].placed;
-        h.HistoryMoved[m] = kept.moves[m].moved;
-    }
-    h.RecordCount = static_cast<int16_t>(kept.record.count());
-    for (int m = 1; m <= kept.record.count(); ++m) {
-        h.RecordPlaced[m] = kept.record[m].placed;
-        h.RecordMoved[m] = kept.record[m].moved;
-    }
+    h.Played = kept.moves;
+    h.Record = kept.record;
     h.BranchMove = kept.branchMove;
     h.BackwardOffered = kept.backwardOffered && !kept.moves.empty();
-    h.ForwardOffered = kept.forwardOffered && b.MoveNumber <= h.RecordCount;
+    h.ForwardOffered = kept.forwardOffered && b.MoveNumber <= h.Record.count();
     TakeUndoSnapshot();
     state_.SearchLevel = kept.level;
     if (!kept.moves.empty()) {

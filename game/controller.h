@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "computer/computer_player.h"
+#include "engine/game_moves.h"
 #include "engine/move_rules.h"
 #include "game/game_state.h"
 #include "game/kept_game.h"
@@ -130,6 +131,8 @@ class GameController {
     // while a push waits to be confirmed.
     int lastPlaced_ = 0;
     int lastStands_ = 0;
+    // The move the last push made, until it is completed.
+    PlayedMove pushed_;
     CellList winning_;
     // A chosen cell takes the arrow keys for its push until Escape hands them back to the
     // focus cell.

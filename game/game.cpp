@@ -1,32 +1,32 @@
 #include "game/game.h"
 
-#include <algorithm>
 #include <cassert>
 #include <utility>
 
 namespace orbel {
 
-static_assert(kRecordCapacity == kHistoryCapacity, "a record holds exactly one history");
-
 Game::Game(Scheduler& scheduler, std::unique_ptr<Computer> computer,
            std::function<uint32_t()> seeds)
     : state_(std::make_unique<GameState>()),
       computer_(std::move(computer)),
-      controller_(*state_, *computer_, scheduler, std::move(seeds)) {}
+      controller_(*state_, *computer_, scheduler, std::move(seeds)) {
+    controller_.NewGame();
+}
 
 // The computer's last answer is given before the controller goes; the scheduler drops it.
 Game::~Game() {
     computer_->Cancel();
 }
 
+// The size changes with the cells, the neighbours and the picture, in one new game: nothing
+// ever sees a board of one size with the cells or the neighbours of another.
 void Game::ChooseSize(int size) {
     assert(IsValidBoardSize(size));
     controller_.LeaveGame();
     Stop();
     state_->board.BoardSize = static_cast<int16_t>(size);
     state_->ComputerSideChoice = Red;
-    state_->history.RecordCount = 0;
-    state_->history.BranchMove = 0;
+    controller_.NewGame();
 }
 
 void Game::TakeRecord(const GameRecord& record) {
@@ -34,12 +34,9 @@ void Game::TakeRecord(const GameRecord& record) {
     Stop();
     state_->board.BoardSize = record.BoardSize;
     state_->ComputerSideChoice = record.ComputerSideChoice;
+    controller_.NewGame();
     MoveHistory& h = state_->history;
-    h.RecordCount = record.RecordCount;
-    const int count = record.RecordCount + 1;
-    std::copy_n(record.RecordPlaced, count, h.RecordPlaced);
-    std::copy_n(record.RecordMoved, count, h.RecordMoved);
-    h.BranchMove = 0;
+    h.Record = record.Moves;
 }
 
 GameRecord Game::Record() const {
@@ -47,10 +44,7 @@ GameRecord Game::Record() const {
     GameRecord record;
     record.BoardSize = s.board.BoardSize;
     record.ComputerSideChoice = s.ComputerSideChoice;
-    record.RecordCount = static_cast<int16_t>(s.board.MoveNumber - 1);
-    const int count = record.RecordCount + 1;
-    std::copy_n(s.history.HistoryPlaced, count, record.RecordPlaced);
-    std::copy_n(s.history.HistoryMoved, count, record.RecordMoved);
+    record.Moves = s.history.Played;
     return record;
 }
 

@@ -1,5 +1,6 @@
 // The game the program keeps for its whole run: its state, its computer and the turn that
-// moves it. Windows come and go; they show it and pass it their events.
+// moves it. Windows come and go; they show it and pass it their events. Every operation
+// leaves it whole: its board's size, cells and neighbours agree, and so does its picture.
 #pragma once
 
 #include <cstdint>

@@ -5,11 +5,10 @@
 
 #include "computer/random.h"
 #include "engine/board.h"
+#include "engine/game_moves.h"
 
 namespace orbel {
 
-// Inner field of 15 x 15 less Red's opening orbel: no game can have more moves.
-constexpr int kHistoryCapacity = 289;
 constexpr float kStepDelay = 0.1f;
 
 // Where the turn stands. The orbel in hand stands on the board's SelectedCell.
@@ -23,11 +22,10 @@ enum class TurnPhase : int8_t {
 };
 
 struct MoveHistory {
-    int16_t HistoryPlaced[kHistoryCapacity + 1] = {};
-    int16_t HistoryMoved[kHistoryCapacity + 1] = {};
-    int16_t RecordPlaced[kHistoryCapacity + 1] = {};
-    int16_t RecordMoved[kHistoryCapacity + 1] = {};
-    int16_t RecordCount = 0;
+    // The completed moves of the game in hand (none in a game from a set-up position).
+    GameMoves Played;
+    // The moves of a record read from a file, which Forward replays.
+    GameMoves Record;
     int16_t BranchMove = 0;
     // Stepping back and forth through the game is offered.
     bool BackwardOffered = false;

@@ -9,17 +9,14 @@
 
 namespace orbel {
 
-static_assert(kHistoryCapacity <= kMoveCapacity, "a kept game holds the whole history");
-
 KeptGame KeepGame(const GameState& state) {
-    const BoardState& b = state.board;
     const MoveHistory& h = state.history;
     KeptGame kept;
-    kept.boardSize = b.BoardSize;
+    kept.boardSize = state.board.BoardSize;
     kept.level = state.SearchLevel;
     kept.computerSide = state.ComputerSideChoice;
-    for (int m = 1; m < b.MoveNumber; ++m) kept.moves.Add({h.HistoryPlaced[m], h.HistoryMoved[m]});
-    for (int m = 1; m <= h.RecordCount; ++m) kept.record.Add({h.RecordPlaced[m], h.RecordMoved[m]});
+    kept.moves = h.Played;
+    kept.record = h.Record;
     kept.branchMove = h.BranchMove;
     kept.backwardOffered = h.BackwardOffered;
     kept.forwardOffered = h.ForwardOffered;

@@ -68,8 +68,8 @@ struct GamePicture {
     // The cell shows its button and takes clicks.
     bool Offers(int cell) const {
         const int n = boardSize;
-        const bool corner = cell == 1 || cell == n || cell == n * n - n + 1 || cell == n * n;
-        return cell >= 1 && cell <= n * n && !corner && cells[cell] == Empty && cell != handCell;
+        return cell >= 1 && cell <= n * n && !IsCorner(n, cell) && cells[cell] == Empty &&
+               cell != handCell;
     }
 };
 

@@ -13,7 +13,6 @@
 #include <system_error>
 
 #include "engine/board.h"
-#include "records/replay.h"
 
 namespace orbel {
 
@@ -106,7 +105,7 @@ RecordStatus Refuse(RecordStatus status, RecordError error, int value) {
 }
 
 // Size, colour and count, each checked as soon as it is read.
-bool ReadHeader(ValueReader& reader, GameRecord& record, RecordStatus& status) {
+bool ReadHeader(ValueReader& reader, GameRecord& record, int16_t& count, RecordStatus& status) {
     if (!Take(reader, record.BoardSize, status)) {
         if (status.error == RecordError::Truncated) status = Refuse({}, RecordError::EmptyFile, 0);
         return false;
@@ -125,33 +124,40 @@ bool ReadHeader(ValueReader& reader, GameRecord& record, RecordStatus& status) {
         status = Refuse(status, RecordError::BadColour, record.ComputerSideChoice);
         return false;
     }
-    if (!Take(reader, record.RecordCount, status)) {
+    if (!Take(reader, count, status)) {
         status.value = 2;
         return false;
     }
-    if (record.RecordCount < 0) {
-        status = Refuse(status, RecordError::NegativeCount, record.RecordCount);
+    if (count < 0) {
+        status = Refuse(status, RecordError::NegativeCount, count);
         return false;
     }
-    if (record.RecordCount > kRecordCapacity) {
-        status = Refuse(status, RecordError::TooManyMoves, record.RecordCount);
+    if (count > kMoveCapacity) {
+        status = Refuse(status, RecordError::TooManyMoves, count);
         return false;
     }
     return true;
 }
 
-// Reads move i's two cells and plays them on `b`.
-bool ReadMove(ValueReader& reader, GameRecord& record, int i, BoardState& b, RecordStatus& status) {
-    status.move = i;
-    if (!Take(reader, record.RecordPlaced[i], status) ||
-        !Take(reader, record.RecordMoved[i], status)) {
-        status.value = record.RecordCount;  // for a file that ends here
-        return false;
+// The one place a move the rules refuse becomes the record's error.
+RecordError ErrorOf(MoveFault fault) {
+    switch (fault) {
+        case MoveFault::None:
+            return RecordError::None;
+        case MoveFault::CellOffBoard:
+            return RecordError::CellOffBoard;
+        case MoveFault::NotOneStep:
+            return RecordError::NotOneStep;
+        case MoveFault::PlacementTaken:
+            return RecordError::PlacementTaken;
+        case MoveFault::NoOrbelBeside:
+            return RecordError::NoOrbelBeside;
+        case MoveFault::PushNotOffered:
+            return RecordError::PushNotOffered;
+        case MoveFault::PushOntoRing:
+            return RecordError::PushOntoRing;
     }
-    status.placed = record.RecordPlaced[i];
-    status.moved = record.RecordMoved[i];
-    status.error = PlayRecordedMove(b, status.placed, status.moved);
-    return status.Ok();
+    return RecordError::None;
 }
 
 std::string Printable(std::string_view token) {
@@ -210,7 +216,7 @@ std::string WhatWentWrong(const RecordStatus& s) {
         case RecordError::NegativeCount:
             return "move count " + v + " is negative";
         case RecordError::TooManyMoves:
-            return "move count " + v + " is more than the " + std::to_string(kRecordCapacity) +
+            return "move count " + v + " is more than the " + std::to_string(kMoveCapacity) +
                    " moves a record holds";
         case RecordError::Truncated:
             return TruncatedText(s);
@@ -236,8 +242,6 @@ std::string WhatWentWrong(const RecordStatus& s) {
             return "cannot write the temporary file: " + s.detail;
         case RecordError::CannotReplace:
             return "cannot replace the file: " + s.detail;
-        case RecordError::BadMoveCount:
-            return "move count " + v + " is outside 0 to " + std::to_string(kRecordCapacity);
     }
     return "unknown error";
 }
@@ -351,12 +355,33 @@ std::string RecordMessage(const RecordStatus& status) {
 RecordStatus ParseGameRecord(std::string_view text, GameRecord& record) {
     ValueReader reader(text);
     RecordStatus status;
-    if (!ReadHeader(reader, record, status)) return status;
+    int16_t count = 0;
+    record.Moves.Clear();
+    if (!ReadHeader(reader, record, count, status)) return status;
+    // The moves as far as they can be read, each with the line its second cell ends on.
+    int lines[kMoveCapacity + 1] = {};
+    for (int i = 1; i <= count && status.Ok(); ++i) {
+        PlayedMove move;
+        if (Take(reader, move.placed, status) && Take(reader, move.moved, status)) {
+            record.Moves.Add(move);
+            lines[i] = reader.Line();
+        } else {
+            status.move = i;
+            status.value = count;  // for a file that ends here
+        }
+    }
+    // A move the rules refuse comes before any value after it that could not be read.
     BoardState b;
-    StartPosition(b, record.BoardSize);
-    for (int i = 1; i <= record.RecordCount; ++i)
-        if (!ReadMove(reader, record, i, b, status)) return status;
-    return {};
+    const Replay replay = ReplayMoves(record.BoardSize, record.Moves, b);
+    if (replay.Ok()) return status.Ok() ? RecordStatus{} : status;
+    RecordStatus refused;
+    refused.error = ErrorOf(replay.fault);
+    refused.line = lines[replay.move];
+    refused.size = record.BoardSize;
+    refused.move = replay.move;
+    refused.placed = record.Moves[replay.move].placed;
+    refused.moved = record.Moves[replay.move].moved;
+    return refused;
 }
 
 RecordStatus ReadRecordFile(const std::filesystem::path& file, GameRecord& record) {
@@ -391,21 +416,16 @@ std::string FormatGameRecord(const GameRecord& record) {
     };
     line(record.BoardSize);
     line(record.ComputerSideChoice);
-    line(record.RecordCount);
-    for (int i = 1; i <= record.RecordCount; ++i) {
-        AppendValue(text, record.RecordPlaced[i]);
-        line(record.RecordMoved[i]);
+    line(record.Moves.count());
+    for (int i = 1; i <= record.Moves.count(); ++i) {
+        AppendValue(text, record.Moves[i].placed);
+        line(record.Moves[i].moved);
     }
     return text;
 }
 
 RecordStatus WriteRecordFile(const std::filesystem::path& file, const GameRecord& record) {
     RecordStatus status;
-    if (record.RecordCount < 0 || record.RecordCount > kRecordCapacity) {
-        status.error = RecordError::BadMoveCount;
-        status.value = record.RecordCount;
-        return status;
-    }
     std::filesystem::path target = file;
     if (!FollowLinks(target, status)) return status;
     struct stat replaced {};

@@ -7,17 +7,14 @@
 #include <string>
 #include <string_view>
 
-namespace orbel {
+#include "engine/game_moves.h"
 
-// One entry per cell of the largest board; entry 0 is never used.
-constexpr int kRecordCapacity = 289;
+namespace orbel {
 
 struct GameRecord {
     int16_t BoardSize = 9;
     int16_t ComputerSideChoice = -1;
-    int16_t RecordCount = 0;
-    int16_t RecordPlaced[kRecordCapacity + 1] = {};
-    int16_t RecordMoved[kRecordCapacity + 1] = {};
+    GameMoves Moves;
 };
 
 // The numbers are part of what the program reports; never renumber them.
@@ -41,7 +38,6 @@ enum class RecordError : int {
     CannotCreate = 20,
     WriteFailed = 21,
     CannotReplace = 22,
-    BadMoveCount = 23,
 };
 
 // What went wrong and where; `error` None means success.

@@ -627,17 +627,12 @@ std::optional<GameRecord> GameStore::FinishedRecord(int64_t id) {
     if (!read.Row()) return std::nullopt;
     KeptGame game;
     if (!ToSmall(read.Int(0), game.boardSize) || !ToSmall(read.Int(1), game.computerSide) ||
-        !ReadMoves(read.Text(2), game.moves) || game.moves.count() > kRecordCapacity ||
-        !IsSoundKeptGame(game))
+        !ReadMoves(read.Text(2), game.moves) || !IsSoundKeptGame(game))
         return std::nullopt;
     GameRecord record;
     record.BoardSize = game.boardSize;
     record.ComputerSideChoice = game.computerSide;
-    record.RecordCount = static_cast<int16_t>(game.moves.count());
-    for (int m = 1; m <= game.moves.count(); ++m) {
-        record.RecordPlaced[m] = game.moves[m].placed;
-        record.RecordMoved[m] = game.moves[m].moved;
-    }
+    record.Moves = game.moves;
     return record;
 }
 

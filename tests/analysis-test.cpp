@@ -14,8 +14,8 @@
 
 #include "computer/search.h"
 #include "engine/move_rules.h"
+#include "game/game_review.h"
 #include "random_games.h"
-#include "records/replay.h"
 #include "test_positions.h"
 #include "tools/analyse.h"
 #include "tools/cli.h"
@@ -51,10 +51,7 @@ Tenths ReferenceValue(const BoardState& b, int code, Tenths score, int level, Se
 // The position the record reaches after its first `moves` moves.
 BoardState After(const GameRecord& record, int moves) {
     BoardState b;
-    StartPosition(b, record.BoardSize);
-    for (int i = 1; i <= moves; ++i)
-        EXPECT_EQ(PlayRecordedMove(b, record.RecordPlaced[i], record.RecordMoved[i]),
-                  RecordError::None);
+    EXPECT_TRUE(ReplayMoves(record.BoardSize, record.Moves, b, moves).Ok());
     return b;
 }
 
@@ -191,7 +188,7 @@ TEST_P(EverySize, levels_agree_with_analyse_and_every_candidate_with_the_referen
         // From a new game to games the smallest boards play until no push is left.
         const int moves = k == 0 ? 0 : static_cast<int>(rng() % (size * size));
         const auto record = testing::RandomRecord(size, moves, rng);
-        const BoardState b = After(*record, record->RecordCount);
+        const BoardState b = After(*record, record->Moves.count());
         for (int level = 1; level <= DeepestChecked(size); ++level) {
             checker.Check(b, level, tally);
             if (HasFailure()) return;
@@ -211,31 +208,18 @@ INSTANTIATE_TEST_SUITE_P(analysis, EverySize, ::testing::Values(5, 7, 9, 11, 13,
                              return "size_" + std::to_string(info.param);
                          });
 
-TEST(analysis, a_root_where_every_push_loses_is_analysed_as_analyse_prints_it) {
-    BoardState b;
-    ASSERT_TRUE(ReplayRecord(testing::EveryPushLosesRecord(), b).Ok());
+// The best set of the analysis comes from its own candidates: where every push loses it
+// is still there, and a side without a push has none.
+TEST(analysis, best_moves_where_every_push_loses_and_none_without_a_push) {
     Analyser analyser;
     auto a = std::make_unique<LevelAnalysis>();
-    ASSERT_TRUE(analyser.AnalyseLevel(b, 3, nullptr, *a));
-    EXPECT_EQ(FormatTenths(a->best.value), "-100000.6");
+    ASSERT_TRUE(analyser.AnalyseLevel(testing::EveryPushLoses(), 3, nullptr, *a));
     EXPECT_EQ(Codes(a->best), (std::vector<int16_t>{11, 21}));
-    EXPECT_EQ(ValueText(a->best.value), "lost");
-    for (int i = 0; i < a->count; ++i) EXPECT_EQ(ValueText(a->moves[i].value), "lost");
-}
-
-TEST(analysis, a_side_without_a_push_gets_an_empty_analysis_at_every_level) {
     const BoardState stuck = testing::Position(
         5,
         {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue}, {17, Red}, {18, Blue}, {19, Red}});
-    Analyser analyser;
-    std::vector<int> levels;
-    EXPECT_TRUE(analyser.Deepen(stuck, 4, nullptr, [&](const LevelAnalysis& a) {
-        levels.push_back(a.level);
-        EXPECT_EQ(a.count, 0);
-        EXPECT_EQ(a.best.count, 0);
-        EXPECT_EQ(a.best.value, kNoScore);
-    }));
-    EXPECT_EQ(levels, (std::vector<int>{1, 2, 3, 4}));
+    ASSERT_TRUE(analyser.AnalyseLevel(stuck, 3, nullptr, *a));
+    EXPECT_EQ(a->count + a->best.count, 0);
 }
 
 // ---- Values above exactUpTo ----
@@ -247,7 +231,7 @@ std::vector<BoardState> SomePositions(uint32_t seed, int count) {
     while (static_cast<int>(positions.size()) < count) {
         const int size = 7 + 2 * static_cast<int>(positions.size() % 3);
         const auto record = testing::RandomRecord(size, 4 + static_cast<int>(rng() % 20), rng);
-        BoardState b = After(*record, record->RecordCount);
+        BoardState b = After(*record, record->Moves.count());
         if (HasLegalMove(b)) positions.push_back(b);
     }
     return positions;
@@ -370,18 +354,21 @@ TEST(analysis, review_rows_agree_with_analysing_each_position) {
         const int level = 1 + game % 3;
         const auto record = testing::RandomRecord(size, 12 + static_cast<int>(rng() % 30), rng);
         std::vector<ReviewedMove> rows;
-        ASSERT_EQ(reviewer.ReviewGame(*record, level, nullptr,
-                                      [&](const ReviewedMove& row) { rows.push_back(row); }),
+        // From a move inside the game, as the analysis window goes on after moves it valued.
+        const int from = 1 + game % 4;
+        ASSERT_EQ(ReviewGame(
+                      reviewer, size, record->Moves, level, nullptr,
+                      [&](const ReviewedMove& row) { rows.push_back(row); }, from),
                   ReviewEnd::Finished);
-        ASSERT_EQ(static_cast<int>(rows.size()), record->RecordCount);
-        for (int i = 1; i <= record->RecordCount; ++i) {
-            const ReviewedMove& row = rows[i - 1];
+        ASSERT_EQ(static_cast<int>(rows.size()), record->Moves.count() - from + 1);
+        for (int i = from; i <= record->Moves.count(); ++i) {
+            const ReviewedMove& row = rows[i - from];
             const BoardState b = After(*record, i - 1);
             EXPECT_EQ(row.moveNumber, i);
             EXPECT_EQ(row.side, b.SideToMove);
-            EXPECT_EQ(row.placed, record->RecordPlaced[i]);
-            EXPECT_EQ(row.moved, record->RecordMoved[i]);
-            EXPECT_EQ(row.code, RecordedMoveCode(size, row.placed, row.moved));
+            EXPECT_EQ(row.placed, record->Moves[i].placed);
+            EXPECT_EQ(row.moved, record->Moves[i].moved);
+            EXPECT_EQ(row.code, MoveCodeOf(size, record->Moves[i]));
 
             ASSERT_TRUE(analyser.AnalyseLevel(b, level, nullptr, *a));
             EXPECT_EQ(row.best.value, a->best.value) << Describe(b, level);
@@ -406,21 +393,15 @@ TEST(analysis, review_rows_agree_with_analysing_each_position) {
     EXPECT_GT(lineMissed, 0);
 }
 
-TEST(analysis, review_refuses_a_record_the_rules_refuse_before_reporting_any_move) {
-    GameRecord ring;
-    ring.BoardSize = 5;
-    ring.RecordCount = 2;
-    ring.RecordPlaced[1] = ring.RecordPlaced[2] = 12;
-    ring.RecordMoved[1] = ring.RecordMoved[2] = 13;
+TEST(analysis, review_refuses_moves_the_rules_refuse_before_reporting_any) {
+    GameMoves ring;
+    ring.Add({12, 13});
+    ring.Add({12, 13});  // the second push would reach the ring
     Analyser analyser;
     int rows = 0;
-    RecordStatus why;
-    EXPECT_EQ(analyser.ReviewGame(
-                  ring, 3, nullptr, [&](const ReviewedMove&) { ++rows; }, &why),
+    EXPECT_EQ(ReviewGame(analyser, 5, ring, 3, nullptr, [&](const ReviewedMove&) { ++rows; }),
               ReviewEnd::Refused);
     EXPECT_EQ(rows, 0);
-    EXPECT_EQ(why.error, RecordError::PushOntoRing);
-    EXPECT_EQ(why.move, 2);
 }
 
 TEST(analysis, review_stops_without_reporting_the_move_it_interrupts) {
@@ -429,42 +410,13 @@ TEST(analysis, review_stops_without_reporting_the_move_it_interrupts) {
     Analyser analyser;
     std::atomic<bool> stop{false};
     std::vector<int> numbers;
-    EXPECT_EQ(analyser.ReviewGame(*record, 3, &stop,
-                                  [&](const ReviewedMove& row) {
-                                      numbers.push_back(row.moveNumber);
-                                      if (row.moveNumber == 2) stop = true;
-                                  }),
+    EXPECT_EQ(ReviewGame(analyser, 9, record->Moves, 3, &stop,
+                         [&](const ReviewedMove& row) {
+                             numbers.push_back(row.moveNumber);
+                             if (row.moveNumber == 2) stop = true;
+                         }),
               ReviewEnd::Stopped);
     EXPECT_EQ(numbers, (std::vector<int>{1, 2}));
-}
-
-// ---- Values for a person to read ----
-
-TEST(analysis, values_read_in_tenths_with_a_sign_or_as_won_and_lost) {
-    EXPECT_EQ(ValueText(0), "0.0");
-    EXPECT_EQ(ValueText(15), "+1.5");
-    EXPECT_EQ(ValueText(-3), "-0.3");
-    EXPECT_EQ(ValueText(-60), "-6.0");
-    EXPECT_EQ(ValueText(kDecidedValue - 1), "+4999.9");
-    EXPECT_EQ(ValueText(kDecidedValue), "won");
-    EXPECT_EQ(ValueText(Whole(10000)), "won");  // a line now
-    EXPECT_EQ(ValueText(Whole(10000) - 123), "won");
-    EXPECT_EQ(ValueText(Whole(-10000) + 44), "lost");  // the other side's line ahead
-    EXPECT_EQ(ValueText(Whole(100000) + 3), "won");    // the other side runs out of pushes
-    EXPECT_EQ(ValueText(Whole(-100000) - 6), "lost");  // every push runs out of pushes
-    EXPECT_EQ(OutcomeOf(-kDecidedValue + 1), Outcome::Open);
-    EXPECT_EQ(OutcomeOf(-kDecidedValue), Outcome::Lost);
-}
-
-TEST(analysis, red_view_and_the_capped_scale_of_losses) {
-    EXPECT_EQ(RedView(15, Red), 15);
-    EXPECT_EQ(RedView(15, Blue), -15);
-    EXPECT_EQ(RedView(Whole(-10000), Blue), Whole(10000));
-    EXPECT_EQ(CappedValue(37), 37);
-    EXPECT_EQ(CappedValue(-kValueCap - 5), -kValueCap);
-    EXPECT_EQ(CappedValue(kValueCap + 5), kValueCap);
-    EXPECT_EQ(CappedValue(Whole(10000)), kValueCap);
-    EXPECT_EQ(CappedValue(Whole(-100000) - 6), -kValueCap);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // results written as plain values to compare.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -10,8 +11,8 @@
 #include "bench/bench_position.h"
 #include "computer/analysis.h"
 #include "engine/move_rules.h"
+#include "game/game_review.h"
 #include "game/game_state.h"
-#include "records/replay.h"
 
 namespace orbel::testing {
 
@@ -58,20 +59,15 @@ inline bool SamePosition(const BoardState& a, const BoardState& b) {
     return Cells(a) == Cells(b);
 }
 
-// A 13 x 13 opening of three moves, Red to move, whose deepening to level 11 takes about
-// 1.5 s on two cores of 2024: long enough to be caught in the middle. The computer plays
-// Blue.
+// A 13 x 13 opening of three moves, Red to move, whose deepening to level 11 takes long
+// enough to be caught in the middle. The computer plays Blue.
 inline GameRecord LongAnalysisRecord() {
     GameRecord record;
     for (const BenchPosition& p : BenchPositions()) {
-        if (p.size != 13 || p.moves != 3) continue;
+        if (p.size != 13 || p.moves.count() != 3) continue;
         record.BoardSize = 13;
         record.ComputerSideChoice = Blue;
-        record.RecordCount = 3;
-        for (int i = 0; i < 3; ++i) {
-            record.RecordPlaced[i + 1] = p.cells[2 * i];
-            record.RecordMoved[i + 1] = p.cells[2 * i + 1];
-        }
+        record.Moves = p.moves;
     }
     return record;
 }
@@ -84,28 +80,19 @@ class Reference {
         return Summary(*level_);
     }
 
-    // The rows of the first `moves` moves of a history on a board of `size`, as far as the
-    // rules take them.
-    std::vector<RowSummary> Review(int size, const MoveHistory& history, int moves, int level) {
+    // The rows of the first `count` moves of a game on a board of `size`.
+    std::vector<RowSummary> Review(int size, const GameMoves& moves, int count, int level) {
         std::vector<RowSummary> rows;
-        StartPosition(*board_, size);
-        for (int k = 1; k <= moves; ++k) {
-            const int placed = history.HistoryPlaced[k];
-            const int moved = history.HistoryMoved[k];
-            if (!analyser_->ReviewMove(*board_, RecordedMoveCode(size, placed, moved), level,
-                                       nullptr, *row_))
-                break;
-            rows.push_back(Summary(*row_));
-            if (PlayRecordedMove(*board_, placed, moved) != RecordError::None) break;
-        }
+        GameMoves first = moves;
+        first.Keep(std::min(count, moves.count()));
+        ReviewGame(*analyser_, size, first, level, nullptr,
+                   [&rows](const ReviewedMove& row) { rows.push_back(Summary(row)); });
         return rows;
     }
 
   private:
     std::unique_ptr<Analyser> analyser_ = std::make_unique<Analyser>();
     std::unique_ptr<LevelAnalysis> level_ = std::make_unique<LevelAnalysis>();
-    std::unique_ptr<ReviewedMove> row_ = std::make_unique<ReviewedMove>();
-    std::unique_ptr<BoardState> board_ = std::make_unique<BoardState>();
 };
 
 }  // namespace orbel::testing

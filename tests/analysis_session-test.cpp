@@ -18,7 +18,6 @@
 #include "engine/move_rules.h"
 #include "game_table.h"
 #include "random_games.h"
-#include "records/replay.h"
 
 namespace orbel {
 namespace {
@@ -64,15 +63,18 @@ class Inbox final : public Scheduler {
 };
 
 // The window: after every picture the analysis follows the game. A busy picture that finds
-// a search still running is counted.
+// a search still running is counted, and so is one that has the analysis follow a position
+// that is not sound (a board whose size, cells and neighbours disagree).
 struct FollowingView : testing::FakeView {
     AnalysisSession* session = nullptr;
     int searchesBesideTheComputer = 0;
+    int unsoundFollowed = 0;
     void Show(const GamePicture& picture) override {
         FakeView::Show(picture);
         if (!session) return;
         session->Follow();
         if (picture.busy && session->Searching()) ++searchesBesideTheComputer;
+        if (!BoardIsSound(session->position())) ++unsoundFollowed;
     }
 };
 
@@ -144,8 +146,8 @@ class analysis_session : public ::testing::Test, public testing::Table {
         std::vector<testing::RowSummary> rows;
         for (int k = 1; k <= session->reviewedMoves(); ++k)
             rows.push_back(Summary(session->reviewed(k)));
-        EXPECT_EQ(rows, reference.Review(board().BoardSize, history(), session->reviewedMoves(),
-                                         session->reviewLevel()))
+        EXPECT_EQ(rows, reference.Review(board().BoardSize, history().Played,
+                                         session->reviewedMoves(), session->reviewLevel()))
             << Where();
         EXPECT_EQ(window.searchesBesideTheComputer, 0);
     }
@@ -265,17 +267,16 @@ TEST_F(analysis_session, review_rows_are_kept_while_the_moves_before_them_stand)
 
     // Backward shows fewer rows and values none again; the same move played again takes
     // its row back, another move is valued anew.
+    const GameMoves six = history().Played;
     play().StepBackward();
     play().StepBackward();
     Settle();
     EXPECT_EQ(session->reviewedMoves(), 4);
-    const int placed = history().HistoryPlaced[5];
-    const int moved = history().HistoryMoved[5];
-    PersonMoves(placed, DirectionFromCells(7, placed, moved));
+    PersonMoves(six[5].placed, DirectionFromCells(7, six[5].placed, six[5].moved));
     Settle();
     EXPECT_EQ(session->reviewedMoves(), 5);
     EXPECT_EQ(session->movesReviewed(), 6u);
-    PlayAnyMove(rng, RecordedMoveCode(7, history().HistoryPlaced[6], history().HistoryMoved[6]));
+    PlayAnyMove(rng, MoveCodeOf(7, six[6]));
     Settle();
     ExpectShowsTheGame();
     EXPECT_EQ(session->movesReviewed(), 7u);
@@ -309,9 +310,10 @@ TEST_F(analysis_session, review_rows_are_kept_while_the_moves_before_them_stand)
     EXPECT_EQ(session->movesReviewed(), 17u);
 }
 
-// Random game events with the analysis following: after each, the session holds the
-// game's completed position at once, and once it has settled, exactly what the test's own
-// analyser finds, level and review rows alike.
+// Random game events with the analysis following, records of every size read among them:
+// after each, the session holds the game's completed position at once, never followed an
+// unsound one, and once it has settled shows exactly what the test's own analyser finds,
+// level and review rows alike.
 TEST_F(analysis_session, random_events_leave_it_showing_the_game) {
     constexpr int kSequences = 20;
     constexpr int kEvents = 60;
@@ -350,8 +352,10 @@ TEST_F(analysis_session, random_events_leave_it_showing_the_game) {
             } else if (roll < 94) {
                 g.ChooseLevel(static_cast<int>(rng() % 3));
             } else {
-                Read(*testing::RandomRecord(size, static_cast<int>(rng() % 12), rng), 0);
+                const int recordSize = 5 + 2 * static_cast<int>(rng() % 3);
+                Read(*testing::RandomRecord(recordSize, static_cast<int>(rng() % 12), rng), 0);
             }
+            ASSERT_EQ(window.unsoundFollowed, 0) << Where();
             ASSERT_TRUE(testing::SamePosition(session->position(), Completed())) << Where();
             Settle();
             ExpectShowsTheGame();

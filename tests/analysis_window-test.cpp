@@ -1,8 +1,10 @@
-// The analysis window beside a real game, driven as a person would: through the menus, the
+// The analysis panel beside a real game, driven as a person would: through the menus, the
 // board's controls and the keyboard, with the program's own computer.
 #include "window/analysis_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDockWidget>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -17,7 +19,6 @@
 #include "app/orbel_app.h"
 #include "engine/move_rules.h"
 #include "random_games.h"
-#include "records/replay.h"
 #include "window_helpers.h"
 
 using namespace orbel;
@@ -145,10 +146,10 @@ class AnalysisWindowTest : public QObject {
         QVERIFY(app_->analysisWindow() && Analysis().isVisible());
         ExpectShowsTheGame();
 
-        // The list's moves, walked with the keyboard, mark the one chosen; Escape gives
-        // the best set back.
+        // The list has the keyboard: its moves, walked with the arrow keys, mark the one
+        // chosen; Escape gives the best set back.
         auto* list = Control<QTreeWidget>(Analysis(), "lst_Candidates");
-        list->setFocus();
+        QCOMPARE(QApplication::focusWidget(), list);
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Down);
         const int chosen = list->currentItem()->data(0, Qt::UserRole).toInt();
@@ -157,10 +158,12 @@ class AnalysisWindowTest : public QObject {
         QCOMPARE(Analysis().marks().size(),
                  static_cast<qsizetype>(Analysis().session().finished()->best.count));
 
-        // A push in hand hides the marks and the list keeps the position before it; Undo
-        // brings them back.
+        // No mark is drawn over the orbel in hand. A push in hand hides the marks and the
+        // list keeps the position before it; Undo brings them back.
         const int code = FirstListed();
         Click(Board(), QStringLiteral("btn_Board_%1").arg(PlacementOf(code)));
+        for (const int marked : AnalysisMarksOn(Board()))
+            QVERIFY(PlacementOf(marked) != PlacementOf(code));
         Click(Board(), QStringLiteral("img_dir_%1").arg(DirectionOf(code)));
         ExpectShowsTheGame();
         QVERIFY(AnalysisMarksOn(Board()).isEmpty());
@@ -180,9 +183,9 @@ class AnalysisWindowTest : public QObject {
         // A game read from a file opens a new main window; the analysis follows it there,
         // and Forward takes the review rows of the moves already valued back.
         std::mt19937 rng(5);
-        QCOMPARE(static_cast<int>(record->RecordCount), 4);
+        QCOMPARE(record->Moves.count(), 4);
         BoardState b;
-        QCOMPARE(ReplayRecord(*record, b).error, RecordError::None);
+        QVERIFY(ReplayMoves(record->BoardSize, record->Moves, b).Ok());
         for (int i = 0; i < 2; ++i) {
             const orbel::testing::Offered offered(b);
             const int next = offered.Random(rng);
@@ -203,7 +206,7 @@ class AnalysisWindowTest : public QObject {
         QCOMPARE(Analysis().session().movesReviewed(), reviewed + 2);
 
         // Closed, the board loses its marks; opened again with its key, it shows the game.
-        Analysis().close();
+        Control<QDockWidget>(Board(), "dock_Analysis")->close();
         QTRY_VERIFY(!app_->analysisWindow());
         QVERIFY(AnalysisMarksOn(Board()).isEmpty());
         Board().activateWindow();
@@ -242,13 +245,26 @@ class AnalysisWindowTest : public QObject {
         MainWindow* window = ReadLongOpening();
         QVERIFY(DeepInASearch());
 
-        // Where it was is remembered, and it opens there again.
-        const QRect place = Analysis().normalGeometry();
-        Analysis().close();
+        // Floated where the player put it, it stays there in the next window, and closing it
+        // with its own button or with A stops it at once.
+        auto* dock = Control<QDockWidget>(*window, "dock_Analysis");
+        dock->setFloating(true);
+        dock->move(dock->pos() + QPoint(40, 30));
+        const QPoint place = dock->pos();
+        window = ReadLongOpening();
+        dock = Control<QDockWidget>(*window, "dock_Analysis");
+        QVERIFY(dock->isFloating() && Analysis().isVisible());
+        QCOMPARE(dock->pos(), place);
+        QVERIFY(DeepInASearch());
+        dock->close();
         QTRY_VERIFY(!app_->analysisWindow());
-        QCOMPARE(app_->settings().analysisWindow, std::optional<QRect>(place));
         Control<QAction>(*window, "mnu_Analysis")->trigger();
-        QCOMPARE(Analysis().normalGeometry(), place);
+        QCOMPARE(dock->pos(), place);
+        Control<QSpinBox>(Analysis(), "spn_Deepest")->setValue(kDeepestLevel);
+        QVERIFY(DeepInASearch());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
+        QVERIFY(!app_->analysisWindow());
+        Control<QAction>(*window, "mnu_Analysis")->trigger();
         Control<QSpinBox>(Analysis(), "spn_Deepest")->setValue(kDeepestLevel);
         QVERIFY(DeepInASearch());
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/bench_position.h"
+#include "bench/bench_run.h"
 #include "engine/board.h"
 #include "engine/lines.h"
 #include "engine/move_generation.h"
@@ -23,12 +24,10 @@
 #include "orbel_version.h"
 #include "random_games.h"
 #include "records/record_file.h"
-#include "records/replay.h"
 #include "store/game_store.h"
 #include "temp_folder.h"
 #include "test_positions.h"
 #include "tools/analyse.h"
-#include "tools/bench_run.h"
 
 namespace orbel {
 namespace {
@@ -67,7 +66,7 @@ std::unique_ptr<GameRecord> PlayUntil(int size, uint32_t seed, int tries, Stop s
         record->BoardSize = static_cast<int16_t>(size);
         BoardState b;
         StartPosition(b, size);
-        for (int i = 1; i <= kRecordCapacity; ++i) {
+        for (int i = 1; i <= kMoveCapacity; ++i) {
             const testing::Offered offered(b);
             if (stop(offered.codes, offered.scores, offered.count)) return record;
             if (offered.count == 0) break;
@@ -112,11 +111,8 @@ TEST(analyse, new_five_by_five_game_values_every_move_zero) {
 TEST(analyse, reports_the_position_the_record_reaches) {
     TempFolder folder;
     GameRecord record;
-    record.RecordCount = 2;
-    record.RecordPlaced[1] = 40;
-    record.RecordMoved[1] = 41;
-    record.RecordPlaced[2] = 32;
-    record.RecordMoved[2] = 41;
+    record.Moves.Add({40, 41});
+    record.Moves.Add({32, 41});
     const CliRun run = Cli({"analyse", "--level", "3", folder.Save("two.txt", record)});
     ASSERT_EQ(run.status, kCliDone) << run.err;
     EXPECT_EQ(run.out.rfind("{\"size\":9,\"side_to_move\":1,\"move_number\":3,\"moves\":[", 0), 0u);
@@ -159,25 +155,10 @@ TEST(analyse, no_legal_move_gives_null_and_no_best) {
 }
 
 TEST(analyse, a_root_where_every_push_loses_still_names_its_best_moves) {
-    // Blue to move on 5 x 5 loses by running out of pushes whatever it plays.
-    const GameRecord record = testing::EveryPushLosesRecord();
     TempFolder folder;
-    const std::string file = folder.Save("losing.rec", record);
-    for (const RootSearch& search : {RootSearch(SearchRootValues), FastRootSearch(1)}) {
-        const CliRun run = Cli({"analyse", "--level", "3", file}, search);
-        ASSERT_EQ(run.status, kCliDone) << run.err;
-        EXPECT_NE(run.out.find("\"value\":-100000.6"), std::string::npos) << run.out;
-        EXPECT_EQ(BestOf(run.out), (std::vector<int>{11, 21})) << run.out;
-    }
-}
-
-TEST(analyse, values_print_in_tenths_with_one_digit_after_the_point) {
-    EXPECT_EQ(FormatTenths(0), "0.0");
-    EXPECT_EQ(FormatTenths(63), "6.3");
-    EXPECT_EQ(FormatTenths(-60), "-6.0");
-    EXPECT_EQ(FormatTenths(-5), "-0.5");
-    EXPECT_EQ(FormatTenths(Whole(100000) + 3), "100000.3");
-    EXPECT_EQ(FormatTenths(Whole(-10000)), "-10000.0");
+    const std::string file = folder.Save("losing.rec", testing::EveryPushLosesRecord());
+    const CliRun run = Cli({"analyse", "--level", "3", file}, FastRootSearch(1));
+    EXPECT_NE(run.out.find("\"value\":-100000.6,\"best\":[11,21]}"), std::string::npos) << run.out;
 }
 
 TEST(analyse, runs_the_search_it_is_given) {
@@ -229,8 +210,8 @@ TEST(review, prints_one_line_per_move_with_its_value_the_best_and_a_loss_never_b
         const int code = std::stoi(Field(line, "code"));
         EXPECT_EQ(std::stoi(Field(line, "cell")), PlacementOf(code)) << line;
         EXPECT_EQ(std::stoi(Field(line, "direction")), DirectionOf(code)) << line;
-        EXPECT_EQ(Field(line, "cell"), std::to_string(record->RecordPlaced[count])) << line;
-        EXPECT_EQ(Field(line, "moved"), std::to_string(record->RecordMoved[count])) << line;
+        EXPECT_EQ(Field(line, "cell"), std::to_string(record->Moves[count].placed)) << line;
+        EXPECT_EQ(Field(line, "moved"), std::to_string(record->Moves[count].moved)) << line;
         EXPECT_EQ(Field(line, "level"), "3");
         const double value = std::stod(Field(line, "value"));
         const double best = std::stod(Field(line, "best_value"));
@@ -246,14 +227,12 @@ TEST(review, prints_one_line_per_move_with_its_value_the_best_and_a_loss_never_b
             EXPECT_EQ(text.find('.'), text.size() - 2) << name << " in " << line;
         }
     }
-    EXPECT_EQ(count, record->RecordCount);
+    EXPECT_EQ(count, record->Moves.count());
 
     // Level 5 unless told; a record without moves has nothing to review.
     const CliRun fiveMoves = Cli({"review", folder.Save("five.txt", [] {
                                       GameRecord r;
-                                      r.RecordCount = 1;
-                                      r.RecordPlaced[1] = 40;
-                                      r.RecordMoved[1] = 41;
+                                      r.Moves.Add({40, 41});
                                       return r;
                                   }())});
     ASSERT_EQ(fiveMoves.status, kCliDone) << fiveMoves.err;
@@ -267,10 +246,10 @@ TEST(bench, analysis_times_deepening_two_middle_games_and_reviewing_a_whole_game
     const CliRun run = Cli({"bench", "--analysis", "--level", "3"});
     ASSERT_EQ(run.status, kCliDone) << run.err << run.out;
     EXPECT_EQ(run.out.rfind("analysis: levels 1 to 3, threads 1\n", 0), 0u) << run.out;
-    const BenchPosition game = ReviewBenchGame();
-    EXPECT_NE(
-        run.out.find("review: 13 x 13 game of " + std::to_string(game.moves) + " moves at level 5"),
-        std::string::npos)
+    const BenchPosition& game = ReviewBenchGame();
+    EXPECT_NE(run.out.find("review: 13 x 13 game of " + std::to_string(game.moves.count()) +
+                           " moves at level 5"),
+              std::string::npos)
         << run.out;
     for (const char* line :
          {"     9     24  every           3", "    17     24  best only       3"})
@@ -278,9 +257,9 @@ TEST(bench, analysis_times_deepening_two_middle_games_and_reviewing_a_whole_game
     // The review game is a whole game: its last move completes a line.
     BoardState b;
     StartPosition(b, game.size);
-    for (int i = 0; i < game.moves; ++i) {
+    for (int i = 1; i <= game.moves.count(); ++i) {
         ASSERT_FALSE(ScanLines(b).Any());
-        ASSERT_EQ(PlayRecordedMove(b, game.cells[2 * i], game.cells[2 * i + 1]), RecordError::None);
+        ASSERT_EQ(PlayMove(b, game.moves[i]), MoveFault::None);
     }
     EXPECT_TRUE(ScanLines(b).Any());
 }
@@ -314,9 +293,8 @@ TEST(cli, bad_input_gives_status_two_and_one_line_on_stderr_only) {
     const std::string goodFile = folder.Save("good.txt", good);
     GameRecord ring;
     ring.BoardSize = 5;
-    ring.RecordCount = 2;
-    ring.RecordPlaced[1] = ring.RecordPlaced[2] = 12;
-    ring.RecordMoved[1] = ring.RecordMoved[2] = 13;
+    ring.Moves.Add({12, 13});
+    ring.Moves.Add({12, 13});
     const std::string ringFile = folder.Save("ring.txt", ring);
     const std::string missing = (folder.path / "missing.txt").string();
 
@@ -346,6 +324,7 @@ TEST(cli, bad_input_gives_status_two_and_one_line_on_stderr_only) {
         {{"bench", "--response", "--reference"}, {"--response", "--reference"}},
         {{"bench", "--response", "--analysis"}, {"--analysis or --response"}},
         {{"bench", "--response", "--threads", "2"}, {"--threads"}},
+        {{"bench", "--review", "--level", "3"}, {"--review"}},
         {{"bench", "--threads", "0"}, {"--threads"}},
         {{"bench", "--level", "12"}, {"--level"}},
         {{"bench", "positions"}, {"'positions'"}},
@@ -478,10 +457,8 @@ TEST(bench, stored_positions_are_legal_openings_and_quiet_middle_games) {
     for (const BenchPosition& position : positions) {
         BoardState b;
         StartPosition(b, position.size);
-        for (int i = 0; i < position.moves; ++i) {
-            const int placed = position.cells[2 * i];
-            ApplyMoveCode(b, MoveCode(placed, DirectionFromCells(position.size, placed,
-                                                                 position.cells[2 * i + 1])));
+        for (int i = 1; i <= position.moves.count(); ++i) {
+            ApplyMoveCode(b, MoveCodeOf(position.size, position.moves[i]));
             ++b.MoveNumber;
             ASSERT_FALSE(ScanLines(b).Any()) << "a line before the position is reached";
         }
@@ -489,10 +466,11 @@ TEST(bench, stored_positions_are_legal_openings_and_quiet_middle_games) {
         ASSERT_TRUE(SetUpBenchPosition(position, checked));
         EXPECT_TRUE(std::equal(b.Board, b.Board + kBoardEntries, checked.Board));
         sizes.insert(position.size);
-        if (position.moves >= 15) {
+        const int moves = position.moves.count();
+        if (moves >= 15) {
             ++middleGames;
-            EXPECT_LE(position.moves, 40);
-            EXPECT_FALSE(WinInSight(b)) << "size " << position.size << ", " << position.moves;
+            EXPECT_LE(moves, 40);
+            EXPECT_FALSE(WinInSight(b)) << "size " << position.size << ", " << moves;
         }
     }
     EXPECT_EQ(sizes, (std::set<int>{7, 9, 11, 13, 15, 17}));

@@ -11,23 +11,17 @@
 #include <thread>
 
 #include "engine/move_rules.h"
-#include "records/replay.h"
 #include "test_positions.h"
 
 namespace orbel {
 namespace {
 
+using testing::EveryPushLoses;
 using testing::Position;
 
 const std::atomic<bool> kGoOn{false};
 
-// The position of a 5 x 5 record where Blue, to move, loses whatever it pushes.
-BoardState EveryPushLoses() {
-    BoardState b;
-    EXPECT_TRUE(ReplayRecord(testing::EveryPushLosesRecord(), b).Ok());
-    return b;
-}
-
+// An opening, and a root where every push loses (values below kNoScore).
 TEST(computer_player, answers_with_the_reference_search_best_set) {
     ComputerPlayer game;
     ComputerPlayer reference(SearchRootValues);
@@ -36,23 +30,16 @@ TEST(computer_player, answers_with_the_reference_search_best_set) {
         ApplyMoveCode(b, MoveCode(cell, direction));
         ++b.MoveNumber;
     }
-    for (int level : {1, 2, 3, 4}) {
-        const BestMoves fast = game.Choose(b, level, kGoOn);
-        const BestMoves slow = reference.Choose(b, level, kGoOn);
-        ASSERT_GT(slow.count, 0);
-        EXPECT_EQ(fast.value, slow.value) << level;
-        ASSERT_EQ(fast.count, slow.count) << level;
-        for (int i = 0; i < fast.count; ++i) EXPECT_EQ(fast.codes[i], slow.codes[i]);
+    for (const BoardState& position : {b, EveryPushLoses()}) {
+        for (int level : {1, 2, 3, 4}) {
+            const BestMoves fast = game.Choose(position, level, kGoOn);
+            const BestMoves slow = reference.Choose(position, level, kGoOn);
+            ASSERT_GT(slow.count, 0);
+            EXPECT_EQ(fast.value, slow.value) << level;
+            ASSERT_EQ(fast.count, slow.count) << level;
+            for (int i = 0; i < fast.count; ++i) EXPECT_EQ(fast.codes[i], slow.codes[i]);
+        }
     }
-}
-
-TEST(computer_player, a_root_where_every_push_loses_has_a_best_move) {
-    ComputerPlayer game;
-    const BestMoves best = game.Choose(EveryPushLoses(), 3, kGoOn);
-    EXPECT_LT(best.value, kNoScore);
-    ASSERT_EQ(best.count, 2);
-    EXPECT_EQ(best.codes[0], 11);
-    EXPECT_EQ(best.codes[1], 21);
 }
 
 TEST(computer_player, nothing_when_cancelled_or_without_a_push) {

@@ -20,7 +20,6 @@
 #include "game_table.h"
 #include "random_games.h"
 #include "records/record_file.h"
-#include "records/replay.h"
 #include "store/game_store.h"
 #include "temp_folder.h"
 
@@ -224,9 +223,9 @@ class ProgramRun {
         const int size = 5 + 2 * static_cast<int>(rng_() % 4);
         const GameRecord record = *testing::RandomRecord(size, static_cast<int>(rng_() % 12), rng_);
         BoardState check;
-        ASSERT_TRUE(ReplayRecord(record, check).Ok());
-        Log("ReadRecord(size " + std::to_string(size) + ", " + std::to_string(record.RecordCount) +
-            " moves)");
+        ASSERT_TRUE(ReplayMoves(record.BoardSize, record.Moves, check).Ok());
+        Log("ReadRecord(size " + std::to_string(size) + ", " +
+            std::to_string(record.Moves.count()) + " moves)");
         // The old window closes, as Load Game closes it, then the record opens.
         table_.play().Detach(view_.get());
         table_.game->Stop();
@@ -262,14 +261,10 @@ class ProgramRun {
             ASSERT_TRUE(std::equal(b.Board, b.Board + kBoardEntries, completed->Board)) << Trail();
         }
         ASSERT_EQ(completed->MoveNumber, b.MoveNumber) << Trail();
-        GameRecord played;
-        played.BoardSize = b.BoardSize;
-        played.RecordCount = static_cast<int16_t>(b.MoveNumber - 1);
-        std::copy_n(h.HistoryPlaced, b.MoveNumber, played.RecordPlaced);
-        std::copy_n(h.HistoryMoved, b.MoveNumber, played.RecordMoved);
+        ASSERT_EQ(h.Played.count(), b.MoveNumber - 1) << Trail();
         BoardState replay;
-        const RecordStatus status = ReplayRecord(played, replay);
-        ASSERT_TRUE(status.Ok()) << RecordMessage(status) << "\n" << Trail();
+        const Replay replayed = ReplayMoves(b.BoardSize, h.Played, replay);
+        ASSERT_TRUE(replayed.Ok()) << "move " << replayed.move << " refused\n" << Trail();
         ASSERT_TRUE(std::equal(replay.Board, replay.Board + kBoardEntries, completed->Board))
             << "the history does not replay to the completed position\n"
             << Cells(replay) << "\n"
@@ -348,8 +343,8 @@ class ProgramRun {
             ASSERT_EQ(p.lastPlaced, 0) << Trail();
             ASSERT_EQ(p.lastStands, 0) << Trail();
         } else {
-            ASSERT_EQ(p.lastPlaced, h.HistoryPlaced[b.MoveNumber - 1]) << Trail();
-            ASSERT_EQ(p.lastStands, h.HistoryMoved[b.MoveNumber - 1]) << Trail();
+            ASSERT_EQ(p.lastPlaced, h.Played[b.MoveNumber - 1].placed) << Trail();
+            ASSERT_EQ(p.lastStands, h.Played[b.MoveNumber - 1].moved) << Trail();
             ASSERT_EQ(b.Board[p.lastPlaced], Empty) << Trail();
             ASSERT_EQ(b.Board[p.lastStands], -b.SideToMove) << Trail();
         }
@@ -366,7 +361,7 @@ class ProgramRun {
         const RecordStatus status = ParseGameRecord(FormatGameRecord(saved), read);
         ASSERT_TRUE(status.Ok()) << RecordMessage(status) << "\n" << Trail();
         BoardState replay;
-        ASSERT_TRUE(ReplayRecord(read, replay).Ok()) << Trail();
+        ASSERT_TRUE(ReplayMoves(read.BoardSize, read.Moves, replay).Ok()) << Trail();
         ASSERT_TRUE(std::equal(replay.Board, replay.Board + kBoardEntries, board().Board))
             << "a saved game reads back to another position\n"
             << Trail();
@@ -377,11 +372,8 @@ class ProgramRun {
         if (!shown().forwardShown) return;
         const BoardState& b = board();
         const MoveHistory& h = table_.history();
-        ASSERT_LE(b.MoveNumber, h.RecordCount) << Trail();
-        for (int m = 1; m < b.MoveNumber; ++m) {
-            ASSERT_EQ(h.HistoryPlaced[m], h.RecordPlaced[m]) << "move " << m << "\n" << Trail();
-            ASSERT_EQ(h.HistoryMoved[m], h.RecordMoved[m]) << "move " << m << "\n" << Trail();
-        }
+        ASSERT_LE(b.MoveNumber, h.Record.count()) << Trail();
+        ASSERT_EQ(h.Played.SharedWith(h.Record), b.MoveNumber - 1) << Trail();
     }
 
     static std::string Cells(const BoardState& b) {

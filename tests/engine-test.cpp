@@ -9,6 +9,7 @@
 #include "engine/lines.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
+#include "engine/values.h"
 #include "random_games.h"
 #include "test_positions.h"
 
@@ -438,6 +439,39 @@ TEST(game_moves, replay_gives_back_each_position_and_names_the_first_refused_mov
         EXPECT_EQ(refused.move, upTo + 1);
         EXPECT_TRUE(std::equal(replayed.Board, replayed.Board + kBoardEntries, seen[upTo].Board));
     }
+}
+
+// What a value reads as: the tenths with one digit, the sign a person sees, won and lost
+// beyond kDecidedValue, Red's side of it and the scale a loss is counted on.
+TEST(values, read_in_tenths_with_a_sign_or_as_won_and_lost_and_capped_for_a_loss) {
+    const struct {
+        Tenths value;
+        const char* tenths;
+        const char* text;
+        Tenths capped;
+    } values[] = {
+        {0, "0.0", "0.0", 0},
+        {15, "1.5", "+1.5", 15},
+        {-3, "-0.3", "-0.3", -3},
+        {-60, "-6.0", "-6.0", -60},
+        {kValueCap + 5, "20.5", "+20.5", kValueCap},
+        {-kValueCap - 5, "-20.5", "-20.5", -kValueCap},
+        {kDecidedValue - 1, "4999.9", "+4999.9", kValueCap},
+        {-kDecidedValue + 1, "-4999.9", "-4999.9", -kValueCap},
+        {kDecidedValue, "5000.0", "won", kValueCap},
+        {-kDecidedValue, "-5000.0", "lost", -kValueCap},
+        {Whole(10000) - 123, "9987.7", "won", kValueCap},       // a line ahead
+        {Whole(-10000) + 44, "-9995.6", "lost", -kValueCap},    // the other side's line ahead
+        {Whole(100000) + 3, "100000.3", "won", kValueCap},      // the other side runs out
+        {Whole(-100000) - 6, "-100000.6", "lost", -kValueCap},  // every push runs out
+    };
+    for (const auto& v : values) {
+        EXPECT_EQ(FormatTenths(v.value), v.tenths) << v.value;
+        EXPECT_EQ(ValueText(v.value), v.text) << v.value;
+        EXPECT_EQ(CappedValue(v.value), v.capped) << v.value;
+    }
+    EXPECT_EQ(RedView(15, Red), 15);
+    EXPECT_EQ(RedView(15, Blue), -15);
 }
 
 }  // namespace

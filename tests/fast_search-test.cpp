@@ -414,16 +414,53 @@ TEST(fast_search, root_line_and_level_one_keep_the_static_scores) {
     }
 }
 
-TEST(fast_search, no_legal_push_leaves_an_empty_row) {
+// A side without a push: both searches leave an empty row and an empty best set, and the
+// coin flips choose nothing.
+TEST(fast_search, no_legal_push_gives_an_empty_row_and_no_best_move) {
     BoardState b = testing::Position(
         5,
         {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue}, {17, Red}, {18, Blue}, {19, Red}});
-    FastSearch fast;
     auto tables = std::make_unique<SearchTables>();
     SearchRun run;
     run.level = 5;
+    ASSERT_TRUE(SearchRootValues(b, *tables, run));
+    EXPECT_EQ(tables->SearchCount[1], 0);
+    int16_t codes[kMaxCandidates + 1];
+    EXPECT_EQ(BestRootMoves(*tables, codes), 0);
+    RandomSource random(3);
+    EXPECT_EQ(PickRootCandidate(*tables, random), 0);
+
+    FastSearch fast;
+    tables->SearchCount[1] = 7;
     EXPECT_TRUE(fast.RootValues(b, *tables, run));
     EXPECT_EQ(tables->SearchCount[1], 0);
+    BestMoves best;
+    best.count = 7;
+    ASSERT_TRUE(fast.Best(b, 5, nullptr, best));
+    EXPECT_EQ(best.count, 0);
+    EXPECT_EQ(best.value, kNoScore);
+}
+
+// Where every push loses by running out of pushes, the values fall below kNoScore, where a
+// best starts, and both searches still name the best moves: codes 11 and 21 at level 3.
+TEST(fast_search, a_root_where_every_push_loses_still_has_its_best_moves) {
+    BoardState b = testing::EveryPushLoses();
+    auto tables = std::make_unique<SearchTables>();
+    SearchRun run;
+    run.level = 3;
+    ASSERT_TRUE(SearchRootValues(b, *tables, run));
+    const Tenths lost = Whole(-100000) - 6;
+    EXPECT_EQ(BestRootValue(*tables), lost);
+    int16_t codes[kMaxCandidates + 1];
+    ASSERT_EQ(BestRootMoves(*tables, codes), 2);
+    EXPECT_EQ(std::vector<int16_t>(codes, codes + 2), (std::vector<int16_t>{11, 21}));
+
+    FastSearch fast;
+    BestMoves best;
+    ASSERT_TRUE(fast.Best(b, 3, nullptr, best));
+    EXPECT_EQ(best.value, lost);
+    EXPECT_EQ(std::vector<int16_t>(best.codes, best.codes + best.count),
+              (std::vector<int16_t>{11, 21}));
 }
 
 TEST(fast_search, stop_flag_ends_a_long_search_with_the_board_intact) {

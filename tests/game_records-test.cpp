@@ -40,7 +40,7 @@ TEST(game_records, a_saved_game_reads_back_move_for_move_on_every_size) {
             positions.emplace_back(played.board().Board, played.board().Board + size * size + 1);
         ASSERT_EQ(played.board().MoveNumber, static_cast<int>(positions.size()) + 1);
         const GameRecord saved = played.game->Record();
-        ASSERT_EQ(saved.RecordCount, static_cast<int>(positions.size()));
+        ASSERT_EQ(saved.Moves.count(), static_cast<int>(positions.size()));
         EXPECT_EQ(saved.BoardSize, size);
         EXPECT_EQ(saved.ComputerSideChoice, Blue);
 
@@ -54,7 +54,7 @@ TEST(game_records, a_saved_game_reads_back_move_for_move_on_every_size) {
         EXPECT_EQ(replay.board().BoardSize, size);
         EXPECT_EQ(replay.shown().boardSize, size);
         EXPECT_EQ(replay.state().ComputerSide, Blue);
-        EXPECT_EQ(replay.history().RecordCount, saved.RecordCount);
+        EXPECT_EQ(replay.history().Record, saved.Moves);
         EXPECT_EQ(replay.board().MoveNumber, 1);
         EXPECT_EQ(replay.shown().forwardShown, !positions.empty());
         for (size_t i = 0; i < positions.size(); ++i) {
@@ -74,7 +74,7 @@ TEST(game_records, only_completed_moves_are_saved) {
     t.play().ChooseCell(18);
     t.play().ChoosePush(kDown);  // pushed, not yet confirmed
     const GameRecord record = t.game->Record();
-    EXPECT_EQ(record.RecordCount, 0);
+    EXPECT_TRUE(record.Moves.empty());
     EXPECT_EQ(record.BoardSize, 7);
     EXPECT_EQ(record.ComputerSideChoice, Red);
     EXPECT_EQ(FormatGameRecord(record), " 7 \r\n-1 \r\n 0 \r\n");
@@ -82,9 +82,8 @@ TEST(game_records, only_completed_moves_are_saved) {
     // Confirmed, the move is saved.
     t.play().ChoosePush(0);
     const GameRecord confirmed = t.game->Record();
-    ASSERT_EQ(confirmed.RecordCount, 1);
-    EXPECT_EQ(confirmed.RecordPlaced[1], 18);
-    EXPECT_EQ(confirmed.RecordMoved[1], 25);
+    ASSERT_EQ(confirmed.Moves.count(), 1);
+    EXPECT_EQ(confirmed.Moves[1], (PlayedMove{18, 25}));
 }
 
 }  // namespace

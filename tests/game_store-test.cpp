@@ -114,12 +114,9 @@ std::string Differs(const std::filesystem::path& file, const Expected& e) {
     for (size_t i = 0; i < e.finished.size(); ++i) {
         const std::optional<GameRecord> record =
             store.FinishedRecord(contents->history.games[e.finished.size() - 1 - i].id);
-        if (!record || record->RecordCount != e.finished[i].count())
+        if (!record || record->Moves.count() != e.finished[i].count())
             return "game " + std::to_string(i) + " lost moves";
-        for (int m = 1; m <= record->RecordCount; ++m)
-            if (record->RecordPlaced[m] != e.finished[i][m].placed ||
-                record->RecordMoved[m] != e.finished[i][m].moved)
-                return "game " + std::to_string(i) + " changed";
+        if (!(record->Moves == e.finished[i])) return "game " + std::to_string(i) + " changed";
     }
     return "";
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/board.h"
+#include "engine/game_moves.h"
 #include "engine/move_generation.h"
 #include "engine/move_rules.h"
 #include "records/record_file.h"
@@ -37,11 +38,7 @@ inline void PlayMove(BoardState& b, int code) {
 // Adds the move to the record as the window records it: the placement cell and the cell
 // the placed orbel was pushed to.
 inline void RecordMove(GameRecord& record, int code) {
-    const int i = ++record.RecordCount;
-    const int placed = PlacementOf(code);
-    record.RecordPlaced[i] = static_cast<int16_t>(placed);
-    record.RecordMoved[i] =
-        static_cast<int16_t>(placed + StepOf(record.BoardSize, DirectionOf(code)));
+    record.Moves.Add(PlayedMoveOf(record.BoardSize, code));
 }
 
 // Up to `moves` random legal moves from a new game, with a random computer's colour,

@@ -199,7 +199,7 @@ void RecordCommandsTest::a_bad_record_leaves_the_game_exactly_as_it_was() {
                        app.state().board.Board));
     QCOMPARE(app.state().board.MoveNumber, before.board.MoveNumber);
     QCOMPARE(app.state().board.BoardSize, before.board.BoardSize);
-    QCOMPARE(app.state().history.RecordCount, before.history.RecordCount);
+    QCOMPARE(app.state().history.Record.count(), before.history.Record.count());
     QCOMPARE(app.state().ComputerSideChoice, before.ComputerSideChoice);
     QCOMPARE(app.state().SearchLevel, before.SearchLevel);
     QCOMPARE(Picture(*w).backwardShown, shown.backwardShown);
@@ -282,7 +282,7 @@ void RecordCommandsTest::the_menu_items_go_through_the_file_dialog() {
     });
     w->findChild<QAction*>("mnuFileItem_1")->trigger();
     QVERIFY(app.mainWindow() != w);
-    QCOMPARE(app.state().history.RecordCount, 1);
+    QCOMPARE(app.state().history.Record.count(), 1);
     QVERIFY(Picture(*app.mainWindow()).forwardShown);
     QDir::setCurrent(before);
 }

@@ -196,16 +196,6 @@ TEST(search, row_one_holds_the_best_sets_own_values_and_upper_bounds_of_the_othe
     EXPECT_GT(cutShort, 0);
 }
 
-TEST(search, no_legal_move_chooses_entry_zero) {
-    BoardState b = Position(
-        5,
-        {{7, Blue}, {8, Red}, {9, Blue}, {12, Red}, {14, Blue}, {17, Red}, {18, Blue}, {19, Red}});
-    Searcher s;
-    RandomSource random(3);
-    s.Run(b, 3);
-    EXPECT_EQ(PickRootCandidate(*s.tables, random), 0);
-}
-
 TEST(search, stop_flag_ends_a_search_early) {
     BoardState b = Position(13);
     std::atomic<bool> stop{true};

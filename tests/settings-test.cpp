@@ -1,5 +1,7 @@
 // The player's settings: kept and read back, the designed defaults whenever the file cannot
 // be trusted, and where a remembered main window may open again.
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -75,15 +77,27 @@ QList<Key> Keys() {
           {"game.rec", "*.*"},
           {"", "*.*"},
           {none, "*.*"}}},
-        {"analysisWindow/geometry",
-         [](const PlayerSettings& s) { return Optional(s.analysisWindow); },
-         {{kSeen, kSeen}, {QRect(5, 5, 0, 10), none}, {12, none}, {none, none}}},
+        {"mainWindow/state",
+         [](const PlayerSettings& s) { return QVariant(s.mainWindowState); },
+         {{QByteArray("\0\xff state", 8), QByteArray("\0\xff state", 8)},
+          {"state", QByteArray()},
+          {12, QByteArray()},
+          {none, QByteArray()}}},
     };
 }
 
-QSettings Raw() {
-    return QSettings(QSettings::UserScope, QStringLiteral("orbelfive"),
-                     QStringLiteral("orbelfive"));
+QSettings Raw(const SettingsStore& store) {
+    return QSettings(store.FileName(), QSettings::IniFormat);
+}
+
+// What stands at `path`, opened only when it is a regular file.
+QByteArray Fingerprint(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink()) return "a link to " + QFile::encodeName(info.symLinkTarget());
+    if (!info.exists()) return "nothing";
+    if (!info.isFile()) return info.isDir() ? "a folder" : "another kind of file";
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable";
 }
 
 int Uniform(std::mt19937& rng, int low, int high) {
@@ -105,7 +119,9 @@ PlayerSettings RandomSettings(std::mt19937& rng) {
     if (Uniform(rng, 0, 1))
         settings.fileFolder = QStringLiteral("/home/player/棋譜 %1").arg(Uniform(rng, 0, 99));
     settings.filePattern = patterns[Uniform(rng, 0, 3)];
-    if (Uniform(rng, 0, 1)) settings.analysisWindow = RandomRect(rng);
+    if (Uniform(rng, 0, 1))
+        for (int i = Uniform(rng, 1, 200); i > 0; --i)
+            settings.mainWindowState.append(static_cast<char>(Uniform(rng, 0, 255)));
     return settings;
 }
 
@@ -129,30 +145,32 @@ class SettingsTest : public QObject {
     void init();
     void settings_come_back_as_written();
     void settings_out_of_range_read_as_their_defaults();
-    void a_corrupt_file_reads_as_designed_and_is_replaced();
-    void a_file_of_another_version_reads_as_designed();
-    void a_settings_folder_that_cannot_be_made_leaves_the_game_as_designed();
+    void a_file_that_is_not_ours_is_never_read_nor_replaced_data();
+    void a_file_that_is_not_ours_is_never_read_nor_replaced();
     void remembered_geometry_opens_again_only_within_reach_data();
     void remembered_geometry_opens_again_only_within_reach();
 
   private:
     std::unique_ptr<QTemporaryDir> home_;
+    SettingsStore store_;
 };
 
-// No test may reach the player's own settings.
+// No test may reach the player's own settings; the store is where QSettings keeps them.
 void SettingsTest::initTestCase() {
     QStandardPaths::setTestModeEnabled(true);
+    QCOMPARE(SettingsStore().FileName(),
+             QSettings(QSettings::UserScope, "orbelfive", "orbelfive").fileName());
 }
 
 void SettingsTest::init() {
     home_ = std::make_unique<QTemporaryDir>();
     QVERIFY(home_->isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home_->path());
-    QCOMPARE(SettingsStore().FileName(), home_->filePath("orbelfive/orbelfive.conf"));
+    store_ = SettingsStore(home_->filePath("orbelfive/orbelfive.conf"));
+    QVERIFY(QDir().mkpath(home_->filePath("orbelfive")));
 }
 
 void SettingsTest::settings_come_back_as_written() {
-    const SettingsStore store;
+    const SettingsStore& store = store_;
     QCOMPARE(store.Read(), PlayerSettings());
     std::mt19937 rng(20261208);
     for (int round = 0; round < 40; ++round) {
@@ -171,7 +189,7 @@ void SettingsTest::settings_out_of_range_read_as_their_defaults() {
     for (int round = 0; round < 80; ++round) {
         QList<QVariant> expected;
         {
-            QSettings raw = Raw();
+            QSettings raw = Raw(store_);
             raw.clear();
             raw.setValue("version", 1);
             for (const Key& key : keys) {
@@ -180,53 +198,63 @@ void SettingsTest::settings_out_of_range_read_as_their_defaults() {
                 expected.append(reads);
             }
         }
-        const PlayerSettings read = SettingsStore().Read();
+        const PlayerSettings read = store_.Read();
         for (int index = 0; index < keys.size(); ++index)
             QVERIFY2(keys[index].setting(read) == expected[index],
                      qPrintable(QStringLiteral("%1 in round %2").arg(keys[index].name).arg(round)));
     }
 }
 
-void SettingsTest::a_corrupt_file_reads_as_designed_and_is_replaced() {
-    const SettingsStore store;
-    QVERIFY(QDir().mkpath(QFileInfo(store.FileName()).path()));
-    QFile file(store.FileName());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("version=1\nlevel=7\n\x01\x02\xff garbage\n[broken\nboardSize=9\n");
+enum class Outcome { Read, LeftAsItIs, SetAside };
+enum class Made { File, Fifo, LinkToDevice, Folder, FileForItsFolder };
+
+void SettingsTest::a_file_that_is_not_ours_is_never_read_nor_replaced_data() {
+    QTest::addColumn<Made>("made");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<Outcome>("outcome");
+    const QByteArray ours = "version=1\nlevel=7\n;";  // a comment pads it to a size
+    const auto row = [](const char* name, Made made, const QByteArray& content, Outcome outcome) {
+        QTest::newRow(name) << made << content << outcome;
+    };
+    row("ours, 64 KB", Made::File, ours.leftJustified(64 * 1024, 'x'), Outcome::Read);
+    row("larger than 64 KB", Made::File, ours.leftJustified(64 * 1024 + 1, 'x'), Outcome::SetAside);
+    row("a newer version", Made::File, "version=2\nlevel=7\n[window]\nstate=@ByteArray(x)\n",
+        Outcome::LeftAsItIs);
+    row("no version", Made::File, "level=7\nboardSize=9\n", Outcome::SetAside);
+    row("not a settings file", Made::File, "version=1\nlevel=7\n\x01\x02\xff\n[broken\n",
+        Outcome::SetAside);
+    row("a FIFO", Made::Fifo, {}, Outcome::LeftAsItIs);
+    row("a link to a device", Made::LinkToDevice, {}, Outcome::LeftAsItIs);
+    row("a folder", Made::Folder, {}, Outcome::LeftAsItIs);
+    // Run as root, a folder's permissions stop nothing; a file in its place stops everyone.
+    row("a file where its folder should be", Made::FileForItsFolder, {}, Outcome::LeftAsItIs);
+}
+
+// The game as designed or with its own settings: a file this version cannot call its own
+// is left where it is, or set aside whole when it can be.
+void SettingsTest::a_file_that_is_not_ours_is_never_read_nor_replaced() {
+    QFETCH(Made, made);
+    QFETCH(QByteArray, content);
+    QFETCH(Outcome, outcome);
+    const QString path = store_.FileName();
+    const QString folder = QFileInfo(path).path();
+    if (made == Made::FileForItsFolder) QVERIFY(QDir().rmdir(folder));
+    QFile file(made == Made::FileForItsFolder ? folder : path);
+    if (made == Made::File || made == Made::FileForItsFolder)
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    if (made == Made::Fifo) QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (made == Made::LinkToDevice) QVERIFY(QFile::link("/dev/null", path));
+    if (made == Made::Folder) QVERIFY(QDir().mkdir(path));
     file.close();
 
-    QCOMPARE(store.Read(), PlayerSettings());
-    QVERIFY(store.Write(Chosen()));
-    QCOMPARE(store.Read(), Chosen());
-}
-
-// A file without a version is not ours either.
-void SettingsTest::a_file_of_another_version_reads_as_designed() {
-    for (const QVariant& version :
-         {QVariant(2), QVariant(0), QVariant(QStringLiteral("1.0")), QVariant()}) {
-        {
-            QSettings raw = Raw();
-            raw.clear();
-            if (!version.isNull()) raw.setValue("version", version);
-            raw.setValue("level", 7);
-            raw.setValue("boardSize", 9);
-            raw.setValue("fileDialog/pattern", QStringLiteral("*.rec"));
-        }
-        QCOMPARE(SettingsStore().Read(), PlayerSettings());
-    }
-}
-
-// Run as root, a folder's permissions stop nothing; a plain file where the folder should
-// be stops everyone.
-void SettingsTest::a_settings_folder_that_cannot_be_made_leaves_the_game_as_designed() {
-    QFile plain(home_->filePath("plain"));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, plain.fileName());
-    const SettingsStore store;
-    QVERIFY(!store.Write(Chosen()));
-    QCOMPARE(store.Read(), PlayerSettings());
-    QVERIFY(!QFile::exists(store.FileName()));
+    const QByteArray before = Fingerprint(path);
+    QCOMPARE(store_.Read().level, outcome == Outcome::Read ? 7 : 1);
+    QCOMPARE(Fingerprint(path + ".bad"), outcome == Outcome::SetAside ? before : "nothing");
+    QCOMPARE(store_.Write(Chosen()), outcome != Outcome::LeftAsItIs);
+    if (outcome == Outcome::LeftAsItIs)
+        QCOMPARE(Fingerprint(path), before);
+    else
+        QCOMPARE(store_.Read(), Chosen());
 }
 
 void SettingsTest::remembered_geometry_opens_again_only_within_reach_data() {
@@ -240,21 +268,21 @@ void SettingsTest::remembered_geometry_opens_again_only_within_reach_data() {
     QTest::newRow("on a second screen that is gone")
         << QRect(2100, 100, 800, 600) << QList{QRect(0, 0, 1920, 1040)} << false;
     QTest::newRow("across both screens") << QRect(1850, 100, 800, 600) << two << true;
-    QTest::newRow("mostly off the left edge, a good grip left")
-        << QRect(-650, 100, 800, 600) << QList{laptop} << true;
-    QTest::newRow("off the left edge but a sliver")
-        << QRect(-760, 100, 800, 600) << QList{laptop} << false;
-    QTest::newRow("narrower than a grip, wholly on")
-        << QRect(20, 100, 60, 60) << QList{laptop} << true;
-    QTest::newRow("below the bottom") << QRect(100, 760, 800, 600) << QList{laptop} << false;
-    QTest::newRow("title under a panel at the top")
+    QTest::newRow("below the second screen's bottom") << QRect(2100, 500, 800, 600) << two << false;
+    QTest::newRow("the frame's left edge off the screen")
+        << QRect(3, 100, 800, 600) << QList{laptop} << false;
+    QTest::newRow("the frame touching every edge")
+        << QRect(4, 30, 1358, 706) << QList{laptop} << true;
+    QTest::newRow("one pixel taller than that")
+        << QRect(4, 30, 1358, 707) << QList{laptop} << false;
+    QTest::newRow("the title bar under a panel at the top")
         << QRect(100, 40, 800, 600) << QList{QRect(0, 32, 1366, 736)} << false;
-    QTest::newRow("title just below that panel")
+    QTest::newRow("the title bar just below that panel")
         << QRect(100, 62, 800, 600) << QList{QRect(0, 32, 1366, 736)} << true;
     QTest::newRow("no geometry") << QRect() << QList{laptop} << false;
 }
 
-// A window whose title bar could not be reached opens centred instead.
+// A window that would not be wholly on the screens, frame included, is fitted anew.
 void SettingsTest::remembered_geometry_opens_again_only_within_reach() {
     QFETCH(QRect, geometry);
     QFETCH(QList<QRect>, available);

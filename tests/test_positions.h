@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/board.h"
+#include "engine/game_moves.h"
 #include "engine/move_rules.h"
 #include "records/record_file.h"
 
@@ -41,12 +42,18 @@ inline GameRecord EveryPushLosesRecord() {
     GameRecord record;
     record.BoardSize = 5;
     record.ComputerSideChoice = Red;
-    const int16_t placed[] = {0, 14, 11, 17, 8, 6, 19};
-    const int16_t moved[] = {0, 13, 12, 12, 13, 7, 14};
-    record.RecordCount = 6;
-    std::copy(std::begin(placed), std::end(placed), record.RecordPlaced);
-    std::copy(std::begin(moved), std::end(moved), record.RecordMoved);
+    for (const PlayedMove move :
+         {PlayedMove{14, 13}, {11, 12}, {17, 12}, {8, 13}, {6, 7}, {19, 14}})
+        record.Moves.Add(move);
     return record;
+}
+
+// The position the record reaches, Blue to move.
+inline BoardState EveryPushLoses() {
+    const GameRecord record = EveryPushLosesRecord();
+    BoardState b;
+    ReplayMoves(record.BoardSize, record.Moves, b);
+    return b;
 }
 
 // ---- Pushes that end the game, and some that do not -----------------------------------------

@@ -1,8 +1,7 @@
 #include "tools/analyse.h"
 
-#include <cstdlib>
-
 #include "engine/move_rules.h"
+#include "engine/values.h"
 
 namespace orbel {
 
@@ -21,13 +20,6 @@ void AnalysePosition(BoardState& b, SearchTables& t, const SearchOptions& option
     options.search(b, t, run);
     out.value = BestRootValue(t);
     out.bestCount = BestRootMoves(t, out.best);
-}
-
-std::string FormatTenths(Tenths value) {
-    const Tenths magnitude = std::abs(value);
-    std::string text = value < 0 ? "-" : "";
-    text.append(std::to_string(magnitude / 10)).append(".").append(std::to_string(magnitude % 10));
-    return text;
 }
 
 std::string AnalysisJson(const Analysis& a) {

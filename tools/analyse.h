@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "computer/search.h"
 #include "computer/search_tables.h"
 #include "engine/board.h"
 #include "engine/move_generation.h"
-#include "tools/search_options.h"
 
 namespace orbel {
 
@@ -32,8 +32,5 @@ void AnalysePosition(BoardState& b, SearchTables& t, const SearchOptions& option
 
 // The analysis as one JSON object on one line; "value" is null when there is no move.
 std::string AnalysisJson(const Analysis& a);
-
-// Tenths with exactly one digit after the point: -5 gives "-0.5".
-std::string FormatTenths(Tenths value);
 
 }  // namespace orbel

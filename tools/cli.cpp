@@ -6,16 +6,18 @@
 #include <optional>
 #include <string_view>
 
+#include "bench/analysis_bench.h"
+#include "bench/bench_run.h"
+#include "bench/response_bench.h"
+#include "bench/review_bench.h"
 #include "computer/analysis.h"
 #include "computer/fast_search.h"
+#include "engine/game_moves.h"
+#include "game/game_review.h"
 #include "orbel_version.h"
 #include "records/record_file.h"
-#include "records/replay.h"
 #include "store/game_store.h"
 #include "tools/analyse.h"
-#include "tools/analysis_bench.h"
-#include "tools/bench_run.h"
-#include "tools/response_bench.h"
 #include "tools/review.h"
 
 namespace orbel {
@@ -24,12 +26,13 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: orbelfive-cli analyse [--level L] RECORD_FILE | review [--level L] RECORD_FILE | "
-    "bench [--level L] [--reference] [--threads T] [--analysis | --response] | history";
+    "bench [--level L] [--reference] [--threads T] [--analysis | --review | --response] | "
+    "history";
 constexpr std::string_view kHelp =
     "usage: orbelfive-cli analyse [--level L] RECORD_FILE\n"
     "       orbelfive-cli review [--level L] RECORD_FILE\n"
     "       orbelfive-cli bench [--level L] [--reference] [--threads T]\n"
-    "                           [--analysis | --response]\n"
+    "                           [--analysis | --review | --response]\n"
     "       orbelfive-cli history\n"
     "       orbelfive-cli -h | --help | -v | --version\n"
     "\n"
@@ -48,6 +51,8 @@ constexpr std::string_view kHelp =
     "  --threads T    bench: search threads, 1 to 256 (1 unless told)\n"
     "  --analysis     bench: time the analysis instead: levels 1 to L (7 unless told) of\n"
     "                 two middle games, and the review of a whole game at level 5\n"
+    "  --review       bench: review games of the computer and of random moves at level 5;\n"
+    "                 count the mistakes and how open values spread\n"
     "  --response     bench: time the game's computer at level L (11 unless told) on the\n"
     "                 middle games with the analysis window's searches stopped as it\n"
     "                 starts, and without them\n"
@@ -121,10 +126,11 @@ int Analyse(Arguments args, std::ostream& out, std::ostream& err,
     options.search = make(options.threads);
 
     auto record = std::make_unique<GameRecord>();
-    RecordStatus status = ReadRecordFile(file, *record);
-    auto b = std::make_unique<BoardState>();
-    if (status.Ok()) status = ReplayRecord(*record, *b);
+    const RecordStatus status = ReadRecordFile(file, *record);
     if (!status.Ok()) return BadInput(err, file + ": " + RecordMessage(status));
+    // The reader has played every move already.
+    auto b = std::make_unique<BoardState>();
+    ReplayMoves(record->BoardSize, record->Moves, *b);
 
     auto tables = std::make_unique<SearchTables>();
     auto analysis = std::make_unique<Analysis>();
@@ -152,20 +158,17 @@ int Review(Arguments args, std::ostream& out, std::ostream& err) {
     if (file.empty()) return BadInput(err, "review: missing the record file");
 
     auto record = std::make_unique<GameRecord>();
-    RecordStatus status = ReadRecordFile(file, *record);
+    const RecordStatus status = ReadRecordFile(file, *record);
     if (!status.Ok()) return BadInput(err, file + ": " + RecordMessage(status));
 
-    // One thread per core, as analyse searches.
+    // One thread per core, as analyse searches. The reader has checked every move.
     AnalyserOptions options;
     options.threads = 0;
     auto analyser = std::make_unique<Analyser>(options);
-    const ReviewEnd end = analyser->ReviewGame(
-        *record, level, nullptr,
-        [&out, level](const ReviewedMove& move) {
-            out << ReviewedMoveJson(move, level) << "\n" << std::flush;
-        },
-        &status);
-    if (end == ReviewEnd::Refused) return BadInput(err, file + ": " + RecordMessage(status));
+    ReviewGame(*analyser, record->BoardSize, record->Moves, level, nullptr,
+               [&out, level](const ReviewedMove& move) {
+                   out << ReviewedMoveJson(move, level) << "\n" << std::flush;
+               });
     return kCliDone;
 }
 
@@ -182,58 +185,83 @@ int History(Arguments args, std::ostream& out, std::ostream& err) {
     return kCliDone;
 }
 
-int Bench(Arguments args, std::ostream& out, std::ostream& err,
-          const std::function<RootSearch(int)>& make) {
-    SearchOptions options;
-    options.level = 0;
+// What `bench` was told; each mode takes what it needs.
+struct BenchArguments {
+    int level = 0;  // 0: the mode's own level
+    int threads = 1;
+    bool threadsGiven = false;
     bool reference = false;
     bool analysis = false;
+    bool review = false;
     bool response = false;
-    bool threadsGiven = false;
+};
+
+std::string ReadBenchArguments(Arguments args, BenchArguments& a) {
     std::string problem;
     while (!args.Done() && problem.empty()) {
         const std::string_view word = args.Next();
         if (word == "--level") {
-            options.level = args.NumberFor(word, 1, kDeepestLevel, problem);
+            a.level = args.NumberFor(word, 1, kDeepestLevel, problem);
         } else if (word == "--threads") {
-            options.threads = args.NumberFor(word, 1, kMostThreads, problem);
-            threadsGiven = true;
+            a.threads = args.NumberFor(word, 1, kMostThreads, problem);
+            a.threadsGiven = true;
         } else if (word == "--reference") {
-            reference = true;
+            a.reference = true;
         } else if (word == "--analysis") {
-            analysis = true;
+            a.analysis = true;
+        } else if (word == "--review") {
+            a.review = true;
         } else if (word == "--response") {
-            response = true;
+            a.response = true;
         } else {
             problem = "bench: unknown argument '" + std::string(word) + "'";
         }
     }
-    if (problem.empty() && (analysis || response) && reference)
-        problem =
-            "bench: --analysis and --response have no reference to compare with; leave "
-            "out --reference";
-    if (problem.empty() && analysis && response)
-        problem = "bench: --analysis or --response, not both";
-    if (problem.empty() && response && threadsGiven)
-        problem =
-            "bench: --response plays on one thread per core, as the game does; leave out "
-            "--threads";
-    if (!problem.empty()) return BadInput(err, problem);
-    if (response)
-        return RunResponseBench(options.level > 0 ? options.level : kDeepestLevel, out) ? kCliDone
-                                                                                        : kCliFault;
-    if (analysis) {
-        const int deepest = options.level > 0 ? options.level : kAnalysisBenchLevel;
-        return RunAnalysisBench(deepest, options.threads, out) ? kCliDone : kCliFault;
-    }
-    if (options.level == 0) options.level = kBenchLevel;
+    if (!problem.empty()) return problem;
+    if ((a.analysis || a.response) && a.reference)
+        return "bench: --analysis and --response have no reference to compare with; leave out "
+               "--reference";
+    if (a.analysis && a.response) return "bench: --analysis or --response, not both";
+    if (a.response && a.threadsGiven)
+        return "bench: --response plays on one thread per core, as the game does; leave out "
+               "--threads";
+    if (a.review && (a.reference || a.analysis || a.response || a.threadsGiven || a.level > 0))
+        return "bench: --review plays and reviews at fixed levels and takes no other option";
+    return "";
+}
+
+int SearchBench(const BenchArguments& a, std::ostream& out,
+                const std::function<RootSearch(int)>& make) {
+    SearchOptions options;
+    options.level = a.level > 0 ? a.level : kBenchLevel;
+    options.threads = a.threads;
     options.search = make(options.threads);
-    // Up to level 4 the step-by-step search takes well under a second, so it always runs.
-    reference = reference || options.level <= kReferenceAlwaysUpTo;
+    // Up to level 4 the step-by-step search is cheap, so it always runs.
+    const bool reference = a.reference || options.level <= kReferenceAlwaysUpTo;
     const BenchSummary summary = RunBench(BenchPositions(), options, reference, out);
     const bool fault =
         summary.refusedPosition || (reference && summary.signature != summary.referenceSignature);
     return fault ? kCliFault : kCliDone;
+}
+
+int AnalysisBench(const BenchArguments& a, std::ostream& out) {
+    const int deepest = a.level > 0 ? a.level : kAnalysisBenchLevel;
+    return RunAnalysisBench(deepest, a.threads, out) ? kCliDone : kCliFault;
+}
+
+int ResponseBench(const BenchArguments& a, std::ostream& out) {
+    return RunResponseBench(a.level > 0 ? a.level : kDeepestLevel, out) ? kCliDone : kCliFault;
+}
+
+int Bench(Arguments args, std::ostream& out, std::ostream& err,
+          const std::function<RootSearch(int)>& make) {
+    BenchArguments a;
+    const std::string problem = ReadBenchArguments(args, a);
+    if (!problem.empty()) return BadInput(err, problem);
+    if (a.analysis) return AnalysisBench(a, out);
+    if (a.review) return RunReviewBench(out) ? kCliDone : kCliFault;
+    if (a.response) return ResponseBench(a, out);
+    return SearchBench(a, out, make);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "tools/search_options.h"
+#include "computer/search.h"
 
 namespace orbel {
 

@@ -1,7 +1,7 @@
 #include "tools/review.h"
 
 #include "engine/move_rules.h"
-#include "tools/analyse.h"
+#include "engine/values.h"
 
 namespace orbel {
 

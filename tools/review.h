@@ -7,10 +7,6 @@
 
 namespace orbel {
 
-// The level `orbelfive-cli review` searches at unless told: Expert, five plies. A whole
-// 13 x 13 game takes well under a second there.
-constexpr int kReviewLevel = 5;
-
 // One reviewed move as one JSON object on one line, values as FormatTenths writes them.
 std::string ReviewedMoveJson(const ReviewedMove& move, int level);
 

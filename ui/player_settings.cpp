@@ -1,8 +1,14 @@
 #include "ui/player_settings.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QVariant>
+#include <filesystem>
+#include <memory>
+#include <system_error>
 
 namespace orbel {
 
@@ -14,6 +20,8 @@ constexpr int kTwoPlayer = 0;
 constexpr int kGod = 11;
 constexpr int kSmallestBoard = 5;
 constexpr int kLargestBoard = 17;
+// Ours take a few hundred bytes; anything much larger is not worth reading.
+constexpr std::uintmax_t kLargestFile = 64 * 1024;
 
 constexpr const char* kVersion = "version";
 constexpr const char* kLevel = "level";
@@ -22,12 +30,7 @@ constexpr const char* kMainWindow = "mainWindow/geometry";
 constexpr const char* kMaximised = "mainWindow/maximised";
 constexpr const char* kFileFolder = "fileDialog/folder";
 constexpr const char* kFilePattern = "fileDialog/pattern";
-constexpr const char* kAnalysisWindow = "analysisWindow/geometry";
-
-QSettings Opened() {
-    return QSettings(QSettings::UserScope, QStringLiteral("orbelfive"),
-                     QStringLiteral("orbelfive"));
-}
+constexpr const char* kMainWindowState = "mainWindow/state";
 
 std::optional<int> WholeNumber(const QSettings& settings, const char* key, int low, int high) {
     bool ok = false;
@@ -62,14 +65,51 @@ void Put(QSettings& settings, const char* key, const std::optional<QRect>& rect)
     if (rect) settings.setValue(key, *rect);
 }
 
+std::unique_ptr<QSettings> Open(const QString& file) {
+    return std::make_unique<QSettings>(file, QSettings::IniFormat);
+}
+
+bool SetAside(const QString& file) {
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(file).toStdString(),
+                            QFile::encodeName(file + QStringLiteral(".bad")).toStdString(), error);
+    return !error;
+}
+
+// The settings file when it is ours to read and to write; null when it is to be left as it
+// is. Only its type and size are looked at before it is opened: reading a FIFO would wait
+// for a writer, and a huge file would be read whole.
+std::unique_ptr<QSettings> Opened(const QString& file) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path path = QFile::encodeName(file).toStdString();
+    const fs::file_status status = fs::status(path, error);
+    if (status.type() == fs::file_type::not_found) return Open(file);
+    // Not a regular file, or one this user cannot read: whatever it is, it stays.
+    if (status.type() != fs::file_type::regular || !QFileInfo(file).isReadable()) return nullptr;
+    if (fs::file_size(path, error) <= kLargestFile && !error) {
+        std::unique_ptr<QSettings> settings = Open(file);
+        bool whole = false;
+        const int version = settings->value(kVersion).toInt(&whole);
+        // A newer release's settings are its own: this one neither reads nor replaces them.
+        if (whole && version > kFormatVersion) return nullptr;
+        if (whole && version == kFormatVersion && settings->status() == QSettings::NoError)
+            return settings;
+    }
+    return SetAside(file) ? Open(file) : nullptr;
+}
+
 }  // namespace
 
+SettingsStore::SettingsStore()
+    : file_(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+            QStringLiteral("/orbelfive/orbelfive.conf")) {}
+
 PlayerSettings SettingsStore::Read() const {
-    const QSettings settings = Opened();
     PlayerSettings read;
-    if (settings.status() != QSettings::NoError) return read;
-    if (WholeNumber(settings, kVersion, kFormatVersion, kFormatVersion) != kFormatVersion)
-        return read;
+    const std::unique_ptr<QSettings> opened = Opened(file_);
+    if (!opened) return read;
+    const QSettings& settings = *opened;
     read.level = WholeNumber(settings, kLevel, kTwoPlayer, kGod).value_or(read.level);
     read.boardSize = WholeNumber(settings, kBoardSize, kSmallestBoard, kLargestBoard);
     if (read.boardSize && *read.boardSize % 2 == 0) read.boardSize.reset();
@@ -77,33 +117,28 @@ PlayerSettings SettingsStore::Read() const {
     read.mainWindowMaximised = settings.value(kMaximised).toString() == QLatin1String("true");
     read.fileFolder = Folder(settings);
     read.filePattern = Pattern(settings, read.filePattern);
-    read.analysisWindow = Geometry(settings, kAnalysisWindow);
+    if (const QVariant state = settings.value(kMainWindowState);
+        state.typeId() == QMetaType::QByteArray)
+        read.mainWindowState = state.toByteArray();
     return read;
 }
 
 bool SettingsStore::Write(const PlayerSettings& written) const {
-    {
-        QSettings settings = Opened();
-        settings.clear();
-        settings.setValue(kVersion, kFormatVersion);
-        settings.setValue(kLevel, written.level);
-        if (written.boardSize) settings.setValue(kBoardSize, *written.boardSize);
-        Put(settings, kMainWindow, written.mainWindow);
-        settings.setValue(kMaximised, written.mainWindowMaximised);
-        if (!written.fileFolder.isEmpty()) settings.setValue(kFileFolder, written.fileFolder);
-        settings.setValue(kFilePattern, written.filePattern);
-        Put(settings, kAnalysisWindow, written.analysisWindow);
-        settings.sync();
-        if (settings.status() != QSettings::FormatError)
-            return settings.status() == QSettings::NoError;
-    }
-    // The old file was unreadable, and that first error hides how the writing went: it
-    // went well when the file reads now.
-    return Opened().status() == QSettings::NoError;
-}
-
-QString SettingsStore::FileName() const {
-    return Opened().fileName();
+    const std::unique_ptr<QSettings> opened = Opened(file_);
+    if (!opened) return false;
+    QSettings& settings = *opened;
+    settings.clear();
+    settings.setValue(kVersion, kFormatVersion);
+    settings.setValue(kLevel, written.level);
+    if (written.boardSize) settings.setValue(kBoardSize, *written.boardSize);
+    Put(settings, kMainWindow, written.mainWindow);
+    settings.setValue(kMaximised, written.mainWindowMaximised);
+    if (!written.fileFolder.isEmpty()) settings.setValue(kFileFolder, written.fileFolder);
+    settings.setValue(kFilePattern, written.filePattern);
+    if (!written.mainWindowState.isEmpty())
+        settings.setValue(kMainWindowState, written.mainWindowState);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }
 
 }  // namespace orbel

@@ -1,9 +1,11 @@
 // What the game remembers of its player from one run to the next.
 #pragma once
 
+#include <QByteArray>
 #include <QRect>
 #include <QString>
 #include <optional>
+#include <utility>
 
 namespace orbel {
 
@@ -17,21 +19,32 @@ struct PlayerSettings {
     bool mainWindowMaximised = false;
     QString fileFolder;  // the file dialog's last folder; empty: the current folder
     QString filePattern = QStringLiteral("*.*");
-    std::optional<QRect> analysisWindow;
+    // Where the main window's analysis panel stands, as QMainWindow::saveState() tells it.
+    QByteArray mainWindowState;
 
     bool operator==(const PlayerSettings&) const = default;
 };
 
-// Keeps the settings with QSettings for organisation and application "orbelfive", in the
-// standard place (~/.config/orbelfive/orbelfive.conf). A setting that is missing, out of
-// range or unreadable, and a file of another format version, read as the designed default;
-// a file or folder that cannot be written only means the next run starts as designed.
+// Keeps the settings in an INI file, by default ~/.config/orbelfive/orbelfive.conf (under
+// $XDG_CONFIG_HOME when that is set). A setting that is missing, out of range or unreadable
+// reads as the designed default. The file is only read and written when it is ours: one of
+// a newer format version, and anything but a regular file (a FIFO, a device, a socket, a
+// folder), are never written and the game runs as designed; one that cannot be ours (larger
+// than 64 KB, not a settings file, no version) is first set aside as orbelfive.conf.bad,
+// unread but for its size. A file or folder that cannot be written only means the next run
+// starts as designed.
 class SettingsStore {
   public:
+    SettingsStore();
+    explicit SettingsStore(QString file) : file_(std::move(file)) {}
+
     PlayerSettings Read() const;
-    // Replaces the whole file; false when it could not be written. Never throws.
+    // Replaces the whole file; false when it was not written. Never throws.
     bool Write(const PlayerSettings& settings) const;
-    QString FileName() const;
+    const QString& FileName() const { return file_; }
+
+  private:
+    QString file_;
 };
 
 }  // namespace orbel

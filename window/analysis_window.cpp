@@ -1,17 +1,16 @@
 #include "window/analysis_window.h"
 
-#include <QCloseEvent>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/move_rules.h"
 #include "window/evaluation_graph.h"
-#include "window/orbel_pictures.h"
 
 namespace orbel {
 
@@ -81,11 +80,10 @@ QTreeWidget* MakeList(QWidget* parent, const char* name, const QStringList& head
 }  // namespace
 
 AnalysisWindow::AnalysisWindow(const Game& game, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(std::make_unique<AnalysisSession>(game, results_)) {
+    : QWidget(parent), session_(std::make_unique<AnalysisSession>(game, results_)) {
     setObjectName(QStringLiteral("frm_Analysis"));
-    setWindowTitle(QStringLiteral("Orbel Five Analysis"));
-    setWindowIcon(OrbelIcon());
     CreateControls();
+    setFocusProxy(candidates_);
     session_->OnChange([this] { Refresh(); });
     Refresh();
 }
@@ -110,17 +108,16 @@ void AnalysisWindow::CreateControls() {
         Refresh();
     });
 
-    auto* levels = new QHBoxLayout;
+    auto* levels = new QGridLayout;
     auto* deepestLabel = new QLabel(QStringLiteral("&Deepest level:"), this);
     deepestLabel->setBuddy(deepest_);
     auto* reviewLabel = new QLabel(QStringLiteral("&Review level:"), this);
     reviewLabel->setBuddy(reviewLevel_);
-    levels->addWidget(deepestLabel);
-    levels->addWidget(deepest_);
-    levels->addSpacing(fontMetrics().height());
-    levels->addWidget(reviewLabel);
-    levels->addWidget(reviewLevel_);
-    levels->addStretch();
+    levels->addWidget(deepestLabel, 0, 0);
+    levels->addWidget(deepest_, 0, 1);
+    levels->addWidget(reviewLabel, 1, 0);
+    levels->addWidget(reviewLevel_, 1, 1);
+    levels->setColumnStretch(2, 1);
 
     position_ = new QLabel(this);
     position_->setObjectName(QStringLiteral("lbl_Position"));
@@ -164,11 +161,12 @@ void AnalysisWindow::Follow() {
     session_->Follow();
 }
 
-void AnalysisWindow::closeEvent(QCloseEvent* event) {
-    emit closing();
-    session_->Stop();
-    UpdateMarks();
-    QWidget::closeEvent(event);
+// Narrow enough to stand beside the board on a small screen, with the candidates' columns
+// whole.
+QSize AnalysisWindow::sizeHint() const {
+    const QSize least = minimumSizeHint();
+    return {std::max(least.width(), 22 * fontMetrics().averageCharWidth()),
+            std::max(least.height(), 30 * fontMetrics().height())};
 }
 
 void AnalysisWindow::Refresh() {

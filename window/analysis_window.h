@@ -1,6 +1,7 @@
-// What the computer sees: a window beside the board with the position of the completed
-// moves analysed level by level, every candidate move, the best ones marked on the board,
-// and the game's evaluation and review. It reads the game and never moves it.
+// What the computer sees: a panel beside the board (the main window docks it) with the
+// position of the completed moves analysed level by level, every candidate move, the best
+// ones marked on the board, and the game's evaluation and review. It reads the game and
+// never moves it. The keyboard focus it is given goes to the list of candidates.
 #pragma once
 
 #include <QList>
@@ -23,7 +24,7 @@ class AnalysisWindow final : public QWidget {
     Q_OBJECT
 
   public:
-    // `game` outlives the window.
+    // `game` outlives the panel. Destroyed, it stops its searches at once.
     explicit AnalysisWindow(const Game& game, QWidget* parent = nullptr);
     ~AnalysisWindow() override;
 
@@ -35,13 +36,12 @@ class AnalysisWindow final : public QWidget {
     // best set; none while the board shows another position.
     const QList<int>& marks() const { return marks_; }
 
+    QSize sizeHint() const override;
+
   signals:
     void marksChanged(const QList<int>& codes);
-    // The window is about to close, still where the player left it.
-    void closing();
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -30,6 +30,7 @@ BoardMarks::BoardMarks(QWidget* parent, std::function<void(BoardKey, bool)> onKe
     : QWidget(parent), onKey_(std::move(onKey)) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::TabFocus);
+    setProperty("moveMarksShown", true);
 }
 
 void BoardMarks::LayOut(int n, int pitch) {
@@ -73,7 +74,27 @@ void BoardMarks::SetFocusCell(int cell) {
 void BoardMarks::SetAnalysisMarks(const QList<int>& codes) {
     if (codes == analysis_) return;
     analysis_ = codes;
-    setProperty("analysisMarks", QVariant::fromValue(codes));
+    ShowAnalysisMarks();
+}
+
+void BoardMarks::SetHandCell(int cell) {
+    if (cell == hand_) return;
+    hand_ = cell;
+    ShowAnalysisMarks();
+}
+
+// For tests: the moves drawn.
+void BoardMarks::ShowAnalysisMarks() {
+    QList<int> drawn;
+    for (const int code : analysis_)
+        if (PlacementOf(code) != hand_) drawn << code;
+    setProperty("analysisMarks", QVariant::fromValue(drawn));
+    update();
+}
+
+void BoardMarks::HoldMoveMarks(bool held) {
+    held_ = held;
+    setProperty("moveMarksShown", !held);
     update();
 }
 
@@ -85,11 +106,14 @@ void BoardMarks::paintEvent(QPaintEvent*) {
     painter.translate(origin_);
     painter.scale(scale_, scale_);
     painter.setBrush(Qt::NoBrush);
-    for (int cell = 1; cell <= n_ * n_; ++cell)
-        if (winning_[cell]) DrawWinning(painter, Box(cell));
-    if (stands_ > 0) DrawStands(painter, Box(stands_));
-    if (placed_ > 0) DrawPlaced(painter, Box(placed_));
-    for (const int code : analysis_) DrawAnalysed(painter, Box(PlacementOf(code)), code);
+    if (!held_) {
+        for (int cell = 1; cell <= n_ * n_; ++cell)
+            if (winning_[cell]) DrawWinning(painter, Box(cell));
+        if (stands_ > 0) DrawStands(painter, Box(stands_));
+        if (placed_ > 0) DrawPlaced(painter, Box(placed_));
+    }
+    for (const int code : analysis_)
+        if (PlacementOf(code) != hand_) DrawAnalysed(painter, Box(PlacementOf(code)), code);
     if (hasFocus() && focus_ > 0) DrawFocus(painter, Box(focus_));
 }
 

@@ -27,8 +27,13 @@ class BoardMarks final : public QWidget {
     void SetLastMove(int placed, int stands);
     void SetWinning(const CellList& cells);
     void SetFocusCell(int cell);
-    // Moves the analysis window points out, as move codes; empty for none.
+    // Moves the analysis points out, as move codes; empty for none. None is drawn on the
+    // cell of the orbel in hand.
     void SetAnalysisMarks(const QList<int>& codes);
+    void SetHandCell(int cell);
+    // While orbels slide, the last move's dot and ring and the winning frames wait for them
+    // to arrive: drawn at once they would circle the orbels about to leave those cells.
+    void HoldMoveMarks(bool held);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,6 +48,7 @@ class BoardMarks final : public QWidget {
     void DrawPlaced(QPainter& painter, const QRectF& box) const;
     void DrawAnalysed(QPainter& painter, const QRectF& box, int code) const;
     void DrawFocus(QPainter& painter, const QRectF& box) const;
+    void ShowAnalysisMarks();
 
     std::function<void(BoardKey, bool)> onKey_;
     int n_ = 0;
@@ -55,6 +61,8 @@ class BoardMarks final : public QWidget {
     int focus_ = 0;
     std::array<bool, kBoardEntries> winning_ = {};
     QList<int> analysis_;
+    int hand_ = 0;
+    bool held_ = false;
 };
 
 }  // namespace orbel

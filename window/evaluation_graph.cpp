@@ -4,7 +4,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
-#include "computer/analysis.h"
+#include "engine/values.h"
 
 namespace orbel {
 

@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,7 +15,6 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -39,8 +39,9 @@ constexpr int kBoardLeft = 40;
 constexpr int kBoardTop = 20;
 // The arrows stand this far from the centre image.
 constexpr int kArrowStep = 34;
-// The player may shrink the window to this scale of its design, and no further.
-constexpr double kSmallestScale = 0.4;
+// No text of the window is drawn smaller, in logical pixels; the window's smallest size
+// follows from it.
+constexpr double kSmallestText = 8.0;
 
 // A picture that answers a click, as the board's pictures do.
 class PictureLabel final : public QLabel {
@@ -58,6 +59,22 @@ class PictureLabel final : public QLabel {
 
   private:
     std::function<void()> onClick_;
+};
+
+// The analysis panel's dock: its close button closes the analysis.
+class AnalysisDock final : public QDockWidget {
+  public:
+    AnalysisDock(QWidget* parent, std::function<void()> onClose)
+        : QDockWidget(QStringLiteral("Analysis"), parent), onClose_(std::move(onClose)) {}
+
+  protected:
+    void closeEvent(QCloseEvent* event) override {
+        QDockWidget::closeEvent(event);
+        if (event->isAccepted()) onClose_();
+    }
+
+  private:
+    std::function<void()> onClose_;
 };
 
 }  // namespace
@@ -168,9 +185,29 @@ MainWindow::MainWindow(Game& game, QWidget* parent)
     area_ = new ScaledArea(this, designed);
     area_->setObjectName(QStringLiteral("frm_Orbel_client"));
     area_->canvas()->setObjectName(QStringLiteral("frm_Orbel_canvas"));
-    area_->setMinimumSize((QSizeF(designed) * kSmallestScale).toSize());
     area_->onRescaled = [this] { DrawPictures(); };
     setCentralWidget(area_);
+    analysisDock_ = new AnalysisDock(this, [this] { emit analysisClosed(); });
+    analysisDock_->setObjectName(QStringLiteral("dock_Analysis"));
+    analysisDock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    addDockWidget(Qt::RightDockWidgetArea, analysisDock_);
+    analysisDock_->hide();
+    // Floated off, the panel leaves the window as it was without it, and stands where it
+    // was docked, beside the board; docked again, it takes its room again.
+    connect(analysisDock_, &QDockWidget::topLevelChanged, this, [this](bool floating) {
+        if (!analysis()) return;
+        if (!floating) {
+            MakeRoomForAnalysis();
+            return;
+        }
+        GiveBackRoom();
+        // Where it was docked: beside the board, now that the window is narrower.
+        QTimer::singleShot(0, analysisDock_, [this] {
+            const QRect framed = FramedGeometry(*this);
+            analysisDock_->move(framed.right() + 1, framed.top());
+            KeepOnScreen(*analysisDock_);
+        });
+    });
     CreateBoard(area_->canvas());
     CreateSidePanel(area_->canvas());
     CreateMenus();
@@ -308,9 +345,13 @@ void MainWindow::CreateMenus() {
     exit->setShortcuts(KeysFor(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &MainWindow::mnu_Exit_Click);
     separator(options, "mnu_AnalysisSep");
-    QAction* analysis = item(options, "mnu_Analysis", "&Analysis");
-    analysis->setShortcut(Qt::Key_A);
-    connect(analysis, &QAction::triggered, this, &MainWindow::analysisRequested);
+    analysisItem_ = item(options, "mnu_Analysis", "&Analysis");
+    analysisItem_->setShortcut(Qt::Key_A);
+    analysisItem_->setCheckable(true);
+    connect(analysisItem_, &QAction::triggered, this, [this] {
+        analysisItem_->setChecked(analysis());
+        emit analysisRequested();
+    });
 
     QMenu* levels = menuBar()->addMenu(QStringLiteral("&Level"));
     levels->setObjectName(QStringLiteral("mnu_Level"));
@@ -337,14 +378,19 @@ void MainWindow::CreateMenus() {
 
 // The buttons have no menu items; their keys press them only where a click could, and the
 // focus stays on the board. The colour pictures and the centre mark have keys of their own,
-// which act as those clicks do and bring the focus to the board.
+// which act as those clicks do and bring the focus to the board. Every key of the window
+// also works from the analysis panel, floating or docked, but those its list takes itself.
 void MainWindow::CreateShortcuts() {
-    const auto press = [this](QPushButton* button, const QList<QKeySequence>& keys,
-                              const char* name) {
-        auto* shortcut = new QShortcut(this);
-        shortcut->setObjectName(QLatin1String(name));
-        shortcut->setKeys(keys);
-        connect(shortcut, &QShortcut::activated, button, [button] {
+    const auto key = [this](const QList<QKeySequence>& keys, const char* name) {
+        auto* action = new QAction(this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcuts(keys);
+        addAction(action);
+        return action;
+    };
+    const auto press = [key](QPushButton* button, const QList<QKeySequence>& keys,
+                             const char* name) {
+        connect(key(keys, name), &QAction::triggered, button, [button] {
             if (button->isVisible() && button->isEnabled()) button->click();
         });
     };
@@ -355,11 +401,10 @@ void MainWindow::CreateShortcuts() {
     press(forward_, {QKeySequence(Qt::CTRL | Qt::Key_Right), QKeySequence(Qt::Key_PageDown)},
           "key_Forward");
 
-    const auto boardKey = [this](Qt::Key key, BoardKey boardKey, const char* name) {
-        auto* shortcut = new QShortcut(QKeySequence(key), this);
-        shortcut->setObjectName(QLatin1String(name));
-        shortcut->setAutoRepeat(false);
-        connect(shortcut, &QShortcut::activated, this, [this, boardKey] {
+    const auto boardKey = [this, key](Qt::Key pressed, BoardKey boardKey, const char* name) {
+        QAction* action = key({QKeySequence(pressed)}, name);
+        action->setAutoRepeat(false);
+        connect(action, &QAction::triggered, this, [this, boardKey] {
             TakeBoardFocus();
             controller_.PressKey(boardKey);
         });
@@ -367,6 +412,9 @@ void MainWindow::CreateShortcuts() {
     boardKey(Qt::Key_R, BoardKey::PlayRed, "key_Red");
     boardKey(Qt::Key_B, BoardKey::PlayBlue, "key_Blue");
     boardKey(Qt::Key_C, BoardKey::ComputerMoves, "key_Computer");
+
+    for (QAction* action : findChildren<QAction*>())
+        if (!action->shortcuts().isEmpty()) analysisDock_->addAction(action);
 
     setTabOrder(marks_, undo_);
     setTabOrder(undo_, hint_);
@@ -383,6 +431,7 @@ void MainWindow::Form_Load(int level) {
         cellImages_[cell]->hide();
         cellImages_[cell]->setEnabled(false);
     }
+    area_->setMinimumSize(area_->SizeAt(SmallestScale(), QSize()));
     FitOnScreen();
     DrawPictures();
     controller_.Attach(this);
@@ -434,38 +483,111 @@ void MainWindow::LayOutBoard(int n) {
     }
 }
 
-// At the designed size where it fits the screen's available area, else at the largest scale
-// that fits there; centred, and its title and menus always on the screen.
+// At the designed size where it fits the screen's available area with its frame, else at
+// the largest scale that fits there; centred, its frame wholly on the area. A docked
+// analysis keeps its width and the board takes what is left.
 void MainWindow::FitOnScreen() {
-    // Some window systems tell the frame's size as soon as the window exists.
-    winId();
-    const QScreen* screen = this->screen();
-    if (!screen) return;
-    const QRect available = screen->availableGeometry();
-    const QSize around = frameGeometry().size() - area_->size();
-    const QSize room(available.width() - around.width(), available.height() - around.height());
-    const double scale = std::clamp(area_->ScaleFor(room), kSmallestScale, 1.0);
-    const QSize client = (QSizeF(area_->designedSize()) * scale).toSize();
-    resize(size() + client - area_->size());
+    layout()->activate();
+    const QSize around = size() - area_->size();
+    const QSize room = RoomOnScreen(*this) - around;
+    const double scale = std::max(std::min(area_->ScaleFor(room), 1.0), SmallestScale());
+    resize(around + area_->SizeAt(scale, room));
     layout()->activate();
     area_->Fit();
     CentreOnScreen(*this);
 }
 
+double MainWindow::SmallestScale() const {
+    return area_->ScaleForText(kSmallestText);
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (fitted_) return;
-    fitted_ = true;
+    if (shown_) return;
+    shown_ = true;
     // Pictures follow the window to a screen of another density.
     if (QWindow* window = windowHandle())
         connect(window, &QWindow::screenChanged, this, [this] { DrawPictures(); });
     if (devicePixelRatioF() != drawnRatio_) DrawPictures();
-    // Other window systems add the frame only now: the window fits again if it outgrew the
-    // available area.
-    QTimer::singleShot(0, this, [this] {
-        const QScreen* screen = this->screen();
-        if (screen && !screen->availableGeometry().contains(frameGeometry())) FitOnScreen();
+    // A window manager frames the window only now; its frame may be larger than allowed for.
+    RefitOnceFramed(*this, [this] {
+        if (!isMaximized() && !isFullScreen()) FitOnScreen();
     });
+}
+
+void MainWindow::OpenAnalysis(QWidget* panel) {
+    analysisDock_->setWidget(panel);
+    // A window manager places a window shown again anew unless it was told where.
+    if (analysisDock_->isFloating()) analysisDock_->move(analysisDock_->pos());
+    analysisDock_->show();
+    analysisItem_->setChecked(true);
+    if (analysisDock_->isFloating()) {
+        // Where the player left it, if the whole of it is on a screen there is now.
+        const QMargins frame = FrameAllowance(*analysisDock_);
+        const QRect framed(analysisDock_->geometry().topLeft() - QPoint(frame.left(), frame.top()),
+                           analysisDock_->size().grownBy(frame));
+        if (!WhollyOn(framed, AvailableAreas())) {
+            analysisDock_->resize(analysisDock_->size().boundedTo(RoomOnScreen(*analysisDock_)));
+            CentreOnScreen(*analysisDock_);
+        }
+        analysisDock_->activateWindow();
+    } else {
+        MakeRoomForAnalysis();
+    }
+    panel->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget* MainWindow::TakeAnalysis() {
+    QWidget* panel = analysisDock_->widget();
+    if (!panel) return nullptr;
+    analysisItem_->setChecked(false);
+    analysisDock_->hide();
+    analysisDock_->setWidget(nullptr);
+    panel->setParent(nullptr);
+    GiveBackRoom();
+    if (isVisible()) TakeBoardFocus();
+    return panel;
+}
+
+// The window grows by the docked panel's width where the screen has room for it; the board
+// scales down to leave the rest, and all of it where the window cannot be moved back onto
+// the screen.
+void MainWindow::MakeRoomForAnalysis() {
+    if (grownForAnalysis_ > 0 || isMaximized() || isFullScreen() || !WindowsPlaceable()) return;
+    layout()->activate();
+    const int room = RoomOnScreen(*this).width() - width();
+    grownForAnalysis_ = std::clamp(width() - area_->width(), 0, std::max(room, 0));
+    resize(width() + grownForAnalysis_, height());
+    layout()->activate();
+    area_->Fit();
+    KeepOnScreen(*this);
+}
+
+void MainWindow::GiveBackRoom() {
+    if (!isMaximized() && !isFullScreen()) resize(width() - grownForAnalysis_, height());
+    grownForAnalysis_ = 0;
+    layout()->activate();
+    area_->Fit();
+}
+
+QWidget* MainWindow::analysis() const {
+    return analysisDock_->widget();
+}
+
+QByteArray MainWindow::PanelPlace() const {
+    return saveState();
+}
+
+void MainWindow::RestorePanelPlace(const QByteArray& place) {
+    restoreState(place);
+    // The place only: the panel shows when it is opened.
+    if (!analysis()) analysisDock_->hide();
+}
+
+QRect MainWindow::BoardGeometry() const {
+    QRect geometry = normalGeometry();
+    geometry.setWidth(geometry.width() - grownForAnalysis_);
+    return geometry;
 }
 
 // Every picture is drawn anew for its label's size at this scale, in the screen's pixels.
@@ -506,6 +628,7 @@ void MainWindow::Show(const GamePicture& picture) {
     marks_->SetLastMove(picture.lastPlaced, picture.lastStands);
     marks_->SetWinning(picture.winning);
     marks_->SetFocusCell(picture.focusCell);
+    marks_->SetHandCell(picture.handCell);
     emit gameShown();
 }
 
@@ -518,16 +641,14 @@ void MainWindow::SetAnalysisMarks(const QList<int>& codes) {
 void MainWindow::ShowCells(const GamePicture& picture) {
     const int n = picture.boardSize;
     for (int cell = 1; cell <= n * n; ++cell) {
-        const bool hand = cell == picture.handCell;
-        const int16_t side = hand ? picture.handSide : picture.cells[cell];
+        const int16_t side = picture.Shown(cell);
         cellButtons_[cell]->setVisible(picture.Offers(cell));
         if (side != Empty && side != imageSide_[cell]) {
             cellImages_[cell]->setPixmap(CellPicture(side, cellImages_[cell]->size()));
             cellImages_[cell]->setProperty("orbel", side);  // for tests: the colour drawn
             imageSide_[cell] = side;
         }
-        cellImages_[cell]->setVisible(side != Empty && (!hand || picture.handLit) &&
-                                      !sliding_[cell]);
+        cellImages_[cell]->setVisible(side != Empty && !sliding_[cell]);
     }
 }
 
@@ -576,12 +697,15 @@ void MainWindow::StartSlide(const GamePicture& picture) {
         sliding_[to] = true;
     }
     slide_->Start(std::move(sliders));
-    if (slide_->Sliding()) QApplication::instance()->installEventFilter(this);
+    if (!slide_->Sliding()) return;
+    QApplication::instance()->installEventFilter(this);
+    marks_->HoldMoveMarks(true);
 }
 
 void MainWindow::SlideEnded() {
     QApplication::instance()->removeEventFilter(this);
     sliding_.fill(false);
+    marks_->HoldMoveMarks(false);
     ShowCells(picture_);
 }
 

@@ -12,6 +12,7 @@
 
 class QAction;
 class QActionGroup;
+class QDockWidget;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -45,6 +46,21 @@ class MainWindow final : public QMainWindow, public GameView {
     // list.
     void SetAnalysisMarks(const QList<int>& codes);
 
+    // Shows the analysis `panel` beside the board, or floating where the player left it, and
+    // gives it the keyboard. Docked, it widens the window by its own width where the
+    // screen has room, and the board scales down where it has not.
+    void OpenAnalysis(QWidget* panel);
+    // Takes the panel out again, handing it to the caller, and gives back the room the
+    // window grew by for it; nullptr when none is shown.
+    QWidget* TakeAnalysis();
+    QWidget* analysis() const;
+    // Where the panel stands (docked at which side, or floating where), as the window keeps
+    // its docks; restored before the panel is opened, it opens there.
+    QByteArray PanelPlace() const;
+    void RestorePanelPlace(const QByteArray& place);
+    // The window's normal geometry without the room it grew by for the panel.
+    QRect BoardGeometry() const;
+
   signals:
     // The computer has already been stopped when these two are sent.
     void changeGameSizeRequested();
@@ -58,8 +74,10 @@ class MainWindow final : public QMainWindow, public GameView {
     void closing();
     // A picture of the game has just been shown.
     void gameShown();
-    // The player asked for the analysis window.
+    // The player asked for the analysis, or to close it: A or Options > Analysis.
     void analysisRequested();
+    // The player closed the analysis panel.
+    void analysisClosed();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -74,6 +92,9 @@ class MainWindow final : public QMainWindow, public GameView {
     void CreateShortcuts();
     void LayOutBoard(int n);
     void FitOnScreen();
+    double SmallestScale() const;
+    void MakeRoomForAnalysis();
+    void GiveBackRoom();
     void DrawPictures();
     QPixmap CellPicture(int16_t side, QSize size);
     void ShowCells(const GamePicture& picture);
@@ -120,6 +141,9 @@ class MainWindow final : public QMainWindow, public GameView {
     QLabel* title_ = nullptr;
     QTimer* selectTimer_ = nullptr;
     std::array<QAction*, kDeepestLevel + 1> levelItems_ = {};
+    QAction* analysisItem_ = nullptr;
+    QDockWidget* analysisDock_ = nullptr;
+    int grownForAnalysis_ = 0;  // the width the window grew by for the docked panel
 
     // The last picture shown, and the push it showed last: a window shows a push only when
     // it has seen the picture before it.
@@ -135,7 +159,7 @@ class MainWindow final : public QMainWindow, public GameView {
     };
     std::vector<DrawnOrbel> drawnOrbels_;
     qreal drawnRatio_ = 0.0;
-    bool fitted_ = false;
+    bool shown_ = false;
 
     bool busyPointer_ = false;
     bool plainPointer_ = false;

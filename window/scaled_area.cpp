@@ -42,8 +42,35 @@ QRect ScaledArea::Scaled(const QRectF& designed, double scale) {
 }
 
 double ScaledArea::ScaleFor(QSize room) const {
-    return std::min(static_cast<double>(room.width()) / designed_.width(),
-                    static_cast<double>(room.height()) / designed_.height());
+    const auto fit = [room](QSizeF shown) {
+        return std::min(room.width() / shown.width(), room.height() / shown.height());
+    };
+    return std::max(fit(designed_), std::min(1.0, fit(Controls())));
+}
+
+QSize ScaledArea::SizeAt(double scale, QSize room) const {
+    const QSize whole(Rounded(designed_.width() * scale), Rounded(designed_.height() * scale));
+    const QSizeF controls = Controls() * scale;
+    const QSize least(static_cast<int>(std::ceil(controls.width())),
+                      static_cast<int>(std::ceil(controls.height())));
+    return whole.boundedTo(room).expandedTo(least);
+}
+
+double ScaledArea::ScaleForText(double pixels) const {
+    const double designed = designedFont_.pointSizeF() > 0
+                                ? designedFont_.pointSizeF() * canvas_->logicalDpiY() / 72.0
+                                : designedFont_.pixelSize();
+    return pixels / designed;
+}
+
+QSizeF ScaledArea::Controls() const {
+    QRectF controls;
+    for (const Placed& placed : placed_)
+        if (placed.control && placed.control->parentWidget() == canvas_)
+            controls |= placed.designed;
+    if (controls.isEmpty()) return designed_;
+    return QSizeF(controls.right() + controls.left(), controls.bottom() + controls.top())
+        .boundedTo(designed_);
 }
 
 void ScaledArea::resizeEvent(QResizeEvent* event) {
@@ -51,13 +78,15 @@ void ScaledArea::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-// The canvas keeps the designed proportions; the window's grey shows around it.
+// The canvas keeps the designed proportions; the window's grey shows around it, or the
+// area cuts the canvas's empty margin.
 void ScaledArea::Fit() {
     const double scale = ScaleFor(size());
     if (scale <= 0.0) return;
     const QSize shown(Rounded(designed_.width() * scale), Rounded(designed_.height() * scale));
-    canvas_->setGeometry(
-        QRect(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown));
+    canvas_->setGeometry(QRect(QPoint(std::max(0, (width() - shown.width()) / 2),
+                                      std::max(0, (height() - shown.height()) / 2)),
+                               shown));
     if (scale != scale_) Rescale(scale);
 }
 

@@ -1,7 +1,9 @@
 // The window's controls at their designed places, shown at one scale. The area fills its
 // window; the board and panel stand on a canvas of the designed size times the scale,
 // centred in it, and every control placed here keeps its designed rectangle and the
-// canvas's font times the scale.
+// canvas's font times the scale. Where the area is smaller than the design, the design's
+// empty margin beyond its controls may be cut off at the right and bottom, so the controls
+// are shown larger than the whole design would allow, though never above its own size.
 #pragma once
 
 #include <QFont>
@@ -33,8 +35,14 @@ class ScaledArea final : public QWidget {
     // edge as designed share it scaled.
     static QRect Scaled(const QRectF& designed, double scale);
 
-    // The largest scale whose canvas fits `room`.
+    // The largest scale at which `room` shows every control: the whole design's, or, where
+    // that is below 1, the controls' with the empty margin cut, up to 1.
     double ScaleFor(QSize room) const;
+    // The area's size at `scale` in `room`: the design's, cut to the room no further than
+    // its controls allow.
+    QSize SizeAt(double scale, QSize room) const;
+    // The scale at which the canvas's font is `pixels` high.
+    double ScaleForText(double pixels) const;
     // Fits the canvas to the area's size now, as a resize does: a hidden window is resized
     // only when it is shown.
     void Fit();
@@ -47,6 +55,9 @@ class ScaledArea final : public QWidget {
 
   private:
     void Rescale(double scale);
+    // The part of the design that is always shown: its controls, with the margin they keep
+    // at the top and left kept at the right and bottom too.
+    QSizeF Controls() const;
 
     struct Placed {
         QPointer<QWidget> control;

@@ -1,4 +1,4 @@
-#include "tools/response_bench.h"
+#include "bench/response_bench.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,7 +12,7 @@
 #include "computer/analysis.h"
 #include "computer/computer_player.h"
 #include "computer/search_worker.h"
-#include "tools/review.h"
+#include "game/game_review.h"
 
 namespace orbel {
 
@@ -41,31 +41,20 @@ double Median(std::vector<double> times) {
     return times[times.size() / 2];
 }
 
-GameRecord RecordOf(const BenchPosition& p) {
-    GameRecord record;
-    record.BoardSize = static_cast<int16_t>(p.size);
-    record.RecordCount = static_cast<int16_t>(p.moves);
-    for (int i = 0; i < p.moves; ++i) {
-        record.RecordPlaced[i + 1] = p.cells[2 * i];
-        record.RecordMoved[i + 1] = p.cells[2 * i + 1];
-    }
-    return record;
-}
-
 // What the open window keeps: an analyser for the position and one for the review, each
 // on its own worker.
 class OpenAnalysis {
   public:
     OpenAnalysis() : deepening_(OneThread()), review_(OneThread()) {}
 
-    void Start(const BoardState& position, const GameRecord& moves) {
+    void Start(const BoardState& position, const GameMoves& moves) {
         *position_ = position;
         *moves_ = moves;
         deepeningWorker_.Run([this](const std::atomic<bool>& stop) {
             deepening_.Deepen(*position_, kDeepestLevel, &stop, [](const LevelAnalysis&) {});
         });
-        reviewWorker_.Run([this](const std::atomic<bool>& stop) {
-            review_.ReviewGame(*moves_, kReviewLevel, &stop, [](const ReviewedMove&) {});
+        reviewWorker_.Run([this, size = position.BoardSize](const std::atomic<bool>& stop) {
+            ReviewGame(review_, size, *moves_, kReviewLevel, &stop, [](const ReviewedMove&) {});
         });
     }
     void Cancel() {
@@ -81,7 +70,7 @@ class OpenAnalysis {
     }
 
     std::unique_ptr<BoardState> position_ = std::make_unique<BoardState>();
-    std::unique_ptr<GameRecord> moves_ = std::make_unique<GameRecord>();
+    std::unique_ptr<GameMoves> moves_ = std::make_unique<GameMoves>();
     Analyser deepening_;
     Analyser review_;
     SearchWorker deepeningWorker_;
@@ -93,7 +82,7 @@ struct Times {
 };
 
 // One answer of a new computer, after the person's pause, with or without the analysis.
-void TimeAnswer(OpenAnalysis* analysis, const BoardState& b, const GameRecord& moves, int level,
+void TimeAnswer(OpenAnalysis* analysis, const BoardState& b, const GameMoves& moves, int level,
                 Times& times) {
     const std::atomic<bool> never{false};
     auto computer = std::make_unique<ComputerPlayer>();
@@ -121,21 +110,20 @@ bool RunResponseBench(int level, std::ostream& out) {
     double open = 0;
     auto b = std::make_unique<BoardState>();
     for (const BenchPosition& p : BenchPositions()) {
-        if (p.moves < kMiddleGameMoves) continue;
+        if (p.moves.count() < kMiddleGameMoves) continue;
         if (!SetUpBenchPosition(p, *b)) {
-            out << Line("  %4d  %5d  refused by the rules\n", p.size, p.moves);
+            out << Line("  %4d  %5d  refused by the rules\n", p.size, p.moves.count());
             return false;
         }
-        const GameRecord moves = RecordOf(p);
         Times times;
         for (int round = 0; round < kRounds; ++round) {
-            TimeAnswer(nullptr, *b, moves, level, times);
-            TimeAnswer(analysis.get(), *b, moves, level, times);
+            TimeAnswer(nullptr, *b, p.moves, level, times);
+            TimeAnswer(analysis.get(), *b, p.moves, level, times);
         }
         closed += Median(times.closed);
         open += Median(times.open);
-        out << Line("  %4d  %5d  %10.1f  %10.1f  %12.2f\n", p.size, p.moves, Median(times.closed),
-                    Median(times.open), Median(times.cancel));
+        out << Line("  %4d  %5d  %10.1f  %10.1f  %12.2f\n", p.size, p.moves.count(),
+                    Median(times.closed), Median(times.open), Median(times.cancel));
     }
     out << Line("  total       %10.1f  %10.1f\n", closed, open);
     return true;

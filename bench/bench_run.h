@@ -6,7 +6,7 @@
 #include <span>
 
 #include "bench/bench_position.h"
-#include "tools/search_options.h"
+#include "computer/search.h"
 
 namespace orbel {
 

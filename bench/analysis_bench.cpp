@@ -1,4 +1,4 @@
-#include "tools/analysis_bench.h"
+#include "bench/analysis_bench.h"
 
 #include <chrono>
 #include <cinttypes>
@@ -8,9 +8,8 @@
 
 #include "bench/bench_position.h"
 #include "computer/analysis.h"
-#include "records/record_file.h"
-#include "tools/analyse.h"
-#include "tools/review.h"
+#include "engine/values.h"
+#include "game/game_review.h"
 
 namespace orbel {
 
@@ -28,7 +27,7 @@ std::string Line(const char* format, auto... values) {
 const BenchPosition* MiddleGame(int size) {
     const BenchPosition* found = nullptr;
     for (const BenchPosition& p : BenchPositions())
-        if (p.size == size && p.moves >= kMiddleGameMoves) found = &p;
+        if (p.size == size && p.moves.count() >= kMiddleGameMoves) found = &p;
     return found;
 }
 
@@ -57,25 +56,19 @@ Totals TimeDeepen(const BoardState& b, int deepest, int threads, bool everyExact
 }
 
 bool TimeReview(int threads, std::ostream& out) {
-    const BenchPosition game = ReviewBenchGame();
-    auto record = std::make_unique<GameRecord>();
-    record->BoardSize = static_cast<int16_t>(game.size);
-    record->RecordCount = static_cast<int16_t>(game.moves);
-    for (int i = 0; i < game.moves; ++i) {
-        record->RecordPlaced[i + 1] = game.cells[2 * i];
-        record->RecordMoved[i + 1] = game.cells[2 * i + 1];
-    }
+    const BenchPosition& game = ReviewBenchGame();
+    const int moves = game.moves.count();
     AnalyserOptions options;
     options.threads = threads;
     auto analyser = std::make_unique<Analyser>(options);
     Totals totals;
     Tenths losses[2] = {0, 0};
     const auto start = std::chrono::steady_clock::now();
-    const ReviewEnd end =
-        analyser->ReviewGame(*record, kReviewLevel, nullptr, [&](const ReviewedMove& move) {
-            totals.nodes += move.nodes;
-            losses[move.side == Red ? 0 : 1] += move.loss;
-        });
+    const ReviewEnd end = ReviewGame(*analyser, game.size, game.moves, kReviewLevel, nullptr,
+                                     [&](const ReviewedMove& move) {
+                                         totals.nodes += move.nodes;
+                                         losses[move.side == Red ? 0 : 1] += move.loss;
+                                     });
     const std::chrono::duration<double, std::milli> spent =
         std::chrono::steady_clock::now() - start;
     if (end != ReviewEnd::Finished) {
@@ -84,8 +77,8 @@ bool TimeReview(int threads, std::ostream& out) {
     }
     out << Line("review: %d x %d game of %d moves at level %d: nodes %" PRIu64
                 "  ms %.1f  ms per move %.1f  losses Red %s Blue %s\n",
-                game.size, game.size, game.moves, kReviewLevel, totals.nodes, spent.count(),
-                spent.count() / game.moves, FormatTenths(losses[0]).c_str(),
+                game.size, game.size, moves, kReviewLevel, totals.nodes, spent.count(),
+                spent.count() / moves, FormatTenths(losses[0]).c_str(),
                 FormatTenths(losses[1]).c_str());
     return true;
 }
@@ -107,8 +100,9 @@ bool RunAnalysisBench(int deepest, int threads, std::ostream& out) {
         }
         for (bool every : {true, false}) {
             const Totals totals = TimeDeepen(*b, deepest, threads, every, out);
-            out << Line("  %4d  %5d  %-10s  total  %11" PRIu64 "  %9.1f\n", size, position->moves,
-                        every ? "every" : "best only", totals.nodes, totals.seconds * 1000);
+            out << Line("  %4d  %5d  %-10s  total  %11" PRIu64 "  %9.1f\n", size,
+                        position->moves.count(), every ? "every" : "best only", totals.nodes,
+                        totals.seconds * 1000);
         }
     }
     return TimeReview(threads, out) && sound;

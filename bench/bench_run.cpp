@@ -1,4 +1,4 @@
-#include "tools/bench_run.h"
+#include "bench/bench_run.h"
 
 #include <chrono>
 #include <cinttypes>
@@ -127,8 +127,8 @@ BenchSummary RunBench(std::span<const BenchPosition> positions, const SearchOpti
         summary.nodes += run.search.nodes;
         summary.ms += run.search.ms;
         Fold(summary.signature, static_cast<int64_t>(run.signature));
-        out << Line("%3d  %4d  %5d  %11" PRIu64 "  %9.1f", index, position.size, position.moves,
-                    run.search.nodes, run.search.ms);
+        out << Line("%3d  %4d  %5d  %11" PRIu64 "  %9.1f", index, position.size,
+                    position.moves.count(), run.search.nodes, run.search.ms);
         if (reference) {
             summary.referenceMs += run.reference.ms;
             Fold(summary.referenceSignature, static_cast<int64_t>(run.referenceSignature));
