@@ -577,11 +577,15 @@ void GameController::SetKeeper(GameKeeper* keeper) {
 // A set-up position has no history to keep.
 void GameController::Keep() {
     if (keeper_ && !setUp_) keeper_->GameChanged(KeepGame(state_));
+    left_ = false;
 }
 
+// Once: a new size or a record is set before the new game begins, and that game must not be
+// left a second time, half the old game and half the new.
 void GameController::LeaveGame() {
     continued_ = false;
-    if (keeper_ && !setUp_) keeper_->GameLeft(KeepGame(state_));
+    if (keeper_ && !setUp_ && !left_) keeper_->GameLeft(KeepGame(state_));
+    left_ = true;
 }
 
 bool GameController::ContinueGame(const KeptGame& kept) {
@@ -611,7 +615,9 @@ bool GameController::ContinueGame(const KeptGame& kept) {
     state_.GameOver = kept.over;
     continued_ = true;
     Keep();
-    ComputerTurnLoop();
+    // While Forward steps through a record the computer waits, as it does after a step: a
+    // move of its own would leave the record and take Forward away.
+    if (!h.ForwardOffered) ComputerTurnLoop();
     Publish();
     return true;
 }

@@ -73,10 +73,12 @@ class GameController {
     // From now on `keeper` (or nobody, when null) is told of every change worth keeping;
     // a set-up position is never kept.
     void SetKeeper(GameKeeper* keeper);
-    // Tells the keeper that the game in hand is given up for another.
+    // Tells the keeper that the game in hand is given up for another, once until the next
+    // game is kept.
     void LeaveGame();
     // `kept` in place of the game in hand, as it stood: its size, colours, level and moves,
-    // Backward and Forward as they were offered, the computer thinking if it is its turn.
+    // Backward and Forward as they were offered, the computer thinking if it is its turn
+    // (unless Forward is offered: stepping through a record, it waits).
     // The next OpenGame shows it rather than starting a new game. False, with the game as
     // it was, when `kept` is not a sound game: a size, level or colour out of range, or
     // moves the rules refuse.
@@ -142,6 +144,8 @@ class GameController {
     GameKeeper* keeper_ = nullptr;
     // ContinueGame has set the game up for the window that opens next.
     bool continued_ = false;
+    // The keeper has been told the game is left; nothing has been kept since.
+    bool left_ = false;
 
     unsigned epoch_ = 0;
     int holds_ = 0;

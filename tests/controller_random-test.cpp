@@ -293,6 +293,11 @@ class ProgramRun {
         ASSERT_EQ(replay->MoveNumber, completed->MoveNumber) << Trail();
         ASSERT_EQ(kept.level, table_.state().SearchLevel) << Trail();
         if (events_ % 16 != 0) return;
+        // A game left for another is kept as it was, on its own board.
+        for (const FinishedGame& finished : store_->ReadHistory().games)
+            ASSERT_TRUE(store_->FinishedRecord(finished.id))
+                << "a finished game does not replay on its size\n"
+                << Trail();
         testing::Table again;
         ASSERT_TRUE(again.game->Continue(kept)) << Trail();
         again.Show(1);
@@ -302,7 +307,7 @@ class ProgramRun {
             << Trail();
         ASSERT_EQ(again.shown().backwardShown, kept.backwardOffered) << Trail();
         ASSERT_EQ(again.shown().forwardShown, kept.forwardOffered) << Trail();
-        const bool computersTurn = kept.level != 0 && !kept.over &&
+        const bool computersTurn = kept.level != 0 && !kept.over && !kept.forwardOffered &&
                                    again.board().SideToMove == kept.computerSide &&
                                    HasLegalMove(again.board());
         ASSERT_EQ(again.play().ComputerBusy(), computersTurn) << Trail();
