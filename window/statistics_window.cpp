@@ -79,6 +79,9 @@ QTableWidget* FiguresTable(const char* name, const QString& first) {
     table->setSelectionMode(QAbstractItemView::NoSelection);
     table->setFocusPolicy(Qt::NoFocus);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return table;
 }
@@ -153,7 +156,10 @@ class FinishedGamesModel final : public QAbstractTableModel {
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+        if (orientation != Qt::Horizontal) return {};
+        if (role == Qt::TextAlignmentRole && section == Moves)
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        if (role != Qt::DisplayRole) return {};
         static const char* const kTitles[Columns] = {"Date",   "Size",   "Level",
                                                      "Colour", "Result", "Moves"};
         return QString::fromLatin1(kTitles[section]);
@@ -201,7 +207,8 @@ StatisticsWindow::StatisticsWindow(QWidget* parent)
     for (int column = 0; column < FinishedGamesModel::Columns; ++column)
         games_->header()->resizeSection(
             column, metrics.horizontalAdvance(QString::fromUtf8(widest[column])) + pad);
-    games_->header()->setStretchLastSection(true);
+    games_->header()->setStretchLastSection(false);
+    games_->header()->setSectionResizeMode(FinishedGamesModel::Result, QHeaderView::Stretch);
     connect(games_, &QAbstractItemView::activated, this, &StatisticsWindow::OpenChosen);
 
     problem_ = new QLabel;
