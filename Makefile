@@ -58,13 +58,15 @@ check-asan: deps
 
 # The search benchmark, the analysis's times, what the review makes of real games, the
 # computer's answer with the analysis window open and closed, then what keeping the
-# player's games costs (in a store made in the build folder).
+# player's games costs and the Statistics window on 10,000 of them (in stores made in the
+# build folder).
 bench: build
 	$(BUILD)/tools/orbelfive-cli bench
 	$(BUILD)/tools/orbelfive-cli bench --analysis
 	$(BUILD)/tools/orbelfive-cli bench --review
 	$(BUILD)/tools/orbelfive-cli bench --response
 	cd $(BUILD) && store/orbel-store-bench
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen app/orbel-statistics-bench
 
 # Into $(DESTDIR)$(PREFIX), with sudo only when that is not writable. The list of installed
 # files is kept for uninstall; CMake's own would be overwritten by later installs (the tests').

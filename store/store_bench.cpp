@@ -16,9 +16,8 @@
 #include <vector>
 
 #include "engine/game_moves.h"
-#include "engine/move_generation.h"
-#include "engine/move_rules.h"
 #include "store/game_store.h"
+#include "store/sample_history.h"
 
 namespace orbel {
 namespace {
@@ -36,22 +35,6 @@ double Milliseconds(Clock::duration d) {
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-// A random legal move for the side to move; false when it has none.
-bool RandomMove(BoardState& b, GameMoves& moves, std::mt19937& rng) {
-    int16_t codes[kMaxCandidates + 1];
-    Tenths scores[kMaxCandidates + 1];
-    int16_t count = 0;
-    GenerateMoves(b, {codes, scores, count});
-    if (count == 0) return false;
-    const int code = codes[1 + rng() % count];
-    const int placed = PlacementOf(code);
-    const PlayedMove move{static_cast<int16_t>(placed),
-                          static_cast<int16_t>(placed + StepOf(b.BoardSize, DirectionOf(code)))};
-    if (PlayMove(b, move) != MoveFault::None) return false;
-    moves.Add(move);
-    return true;
 }
 
 void Silent(const std::string&) {}
@@ -82,27 +65,6 @@ void TimeKeepingMoves(const std::filesystem::path& folder) {
         Median(written), *std::max_element(written.begin(), written.end()));
 }
 
-// Games of 10 to 80 random moves on every size, at every level; the few that reach their
-// end are kept as ended, the others as given up.
-void FillHistory(const std::filesystem::path& file) {
-    GameStore store(file, GameStore::TellStandardError);
-    std::mt19937 rng(10000);
-    auto b = std::make_unique<BoardState>();
-    for (int g = 0; g < kFinishedGames; ++g) {
-        KeptGame game;
-        game.boardSize = static_cast<int16_t>(kSmallestSize + 2 * (rng() % 7));
-        game.level = static_cast<int16_t>(rng() % 12);
-        game.computerSide = rng() % 2 ? Red : Blue;
-        StartPosition(*b, game.boardSize);
-        const int length = 10 + static_cast<int>(rng() % 71);
-        while (game.moves.count() < length && RandomMove(*b, game.moves, rng))
-            if (!HasLegalMove(*b)) game.over = true;
-        store.GameChanged(game);
-        store.GameLeft(game);
-        if (g % 500 == 499) store.WaitUntilWritten();
-    }
-}
-
 template <typename Read>
 double TimeReading(Read read) {
     std::vector<double> times;
@@ -116,7 +78,7 @@ double TimeReading(Read read) {
 
 void TimeReadingTheHistory(const std::filesystem::path& folder) {
     const std::filesystem::path file = folder / "history.db";
-    FillHistory(file);
+    FillHistory(file, kFinishedGames);
     const double opening = TimeReading([&file] { GameStore store(file, Silent); });
     GameStore store(file, GameStore::TellStandardError);
     PlayerHistory history;
