@@ -78,10 +78,13 @@ QTableWidget* FiguresTable(const char* name, const QString& first) {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::NoSelection);
     table->setFocusPolicy(Qt::NoFocus);
+    // The name takes the spare width; the figures are as wide as their headings.
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    const int rowHeight = table->fontMetrics().height() + 6;
+    table->verticalHeader()->setMinimumSectionSize(rowHeight);
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->verticalHeader()->setDefaultSectionSize(rowHeight);
     table->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return table;
 }
@@ -250,7 +253,7 @@ StatisticsWindow::StatisticsWindow(QWidget* parent)
 StatisticsWindow::~StatisticsWindow() = default;
 
 void StatisticsWindow::ShowHistory(const PlayerHistory& history, const QString& problem) {
-    ShowFigures(history.statistics);
+    ShowFigures(history.statistics, !problem.isEmpty());
     model_->SetGames(history.games);
     const bool any = !history.games.empty();
     if (any) games_->setCurrentIndex(model_->index(0, 0));
@@ -265,11 +268,13 @@ void StatisticsWindow::ShowProblem(const QString& problem) {
     problem_->setVisible(!problem.isEmpty());
 }
 
-void StatisticsWindow::ShowFigures(const PlayerStatistics& figures) {
+// With a problem, an empty history may only be one that could not be read.
+void StatisticsWindow::ShowFigures(const PlayerStatistics& figures, bool problem) {
     const Tally& all = figures.all;
     QString text;
     if (all.played == 0) {
-        text = QStringLiteral("No finished games against the computer yet.");
+        text = problem ? QStringLiteral("No finished games to show.")
+                       : QStringLiteral("No finished games against the computer yet.");
     } else {
         text = QStringLiteral("Played %1: won %2, lost %3, tied %4, abandoned %5. Win share %6.")
                    .arg(all.played)
@@ -309,7 +314,7 @@ void StatisticsWindow::OpenChosen() {
 void StatisticsWindow::AskReset() {
     QMessageBox ask(QMessageBox::Question, windowTitle(),
                     QStringLiteral("Clear the record of every finished game? This cannot be "
-                                   "undone; the game in hand stays."),
+                                   "undone. The game on the board is kept."),
                     QMessageBox::Yes | QMessageBox::No, this);
     ask.setObjectName(QStringLiteral("msg_Reset"));
     ask.setDefaultButton(QMessageBox::No);

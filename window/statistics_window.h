@@ -36,7 +36,7 @@ class StatisticsWindow final : public QDialog {
     void resetConfirmed();
 
   private:
-    void ShowFigures(const PlayerStatistics& figures);
+    void ShowFigures(const PlayerStatistics& figures, bool problem);
     void OpenChosen();
     void AskReset();
     void OpenOnScreen();
