@@ -209,7 +209,8 @@ void OrbelApp::mnu_Analysis_Click() {
 // Modal, as the rules are: the game waits while its record is read, so no game ends unseen
 // meanwhile, and a game opened from it replaces the game in hand at once.
 void OrbelApp::mnu_Statistics_Click() {
-    if (!mainWindow_ || statisticsWindow_) return;
+    // One at a time; one closed and not yet gone makes way.
+    if (!mainWindow_ || (statisticsWindow_ && statisticsWindow_->isVisible())) return;
     auto* window = new StatisticsWindow(mainWindow_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     statisticsWindow_ = window;

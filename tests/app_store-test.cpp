@@ -10,11 +10,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 
 #include "app/orbel_app.h"
 #include "store/game_store.h"
@@ -53,20 +51,6 @@ QString HintToTheEnd(MainWindow& window) {
     for (int moves = 0; moves < 40 && !window.game().state().GameOver; ++moves)
         Press(window, "btn_Hint");
     return Control<QLabel>(window, "lbl_Message")->text();
-}
-
-// Runs `act` on the next message box, once it is shown.
-void WhenAsked(std::function<void(QMessageBox*)> act) {
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) return;
-        poll->stop();
-        poll->deleteLater();
-        act(box);
-    });
-    poll->start();
 }
 
 QString Cell(const QAbstractItemModel& model, int row, int column) {
@@ -226,13 +210,14 @@ class app_store : public QObject {
         statistics = run.app.statisticsWindow();
         const QAbstractItemModel& again = *Control<QTreeView>(*statistics, "lst_Games")->model();
         QCOMPARE(again.rowCount(), 3);
-        WhenAsked([](QMessageBox* box) {
+        WhenModalShows<QMessageBox>([](QMessageBox* box) {
             QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
             QTest::keyClick(box, Qt::Key_Return);
         });
         QTest::mouseClick(Button(*statistics, "btn_Reset"), Qt::LeftButton);
         QCOMPARE(again.rowCount(), 3);
-        WhenAsked([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+        WhenModalShows<QMessageBox>(
+            [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
         QTest::mouseClick(Button(*statistics, "btn_Reset"), Qt::LeftButton);
         QCOMPARE(again.rowCount(), 0);
         QCOMPARE(Control<QLabel>(*statistics, "lbl_Summary")->text(),
