@@ -4,9 +4,9 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 # The validators check the installed menu entry, metadata and manual pages; rsvg-convert
-# renders the icons.
+# renders the icons. The player's games are kept with SQLite.
 PACKAGES   := cmake ninja-build g++ clang-format qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
-              fonts-dejavu-core fonts-droid-fallback \
+              libsqlite3-dev fonts-dejavu-core fonts-droid-fallback \
               desktop-file-utils appstream librsvg2-bin man-db
 # dpkg-shlibdeps and file work out the package's dependencies; lintian checks the package.
 # `make check` installs them too, as its package-test builds and checks a package.
@@ -56,13 +56,17 @@ check-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# The search benchmark, the analysis's times, what the review makes of real games, then
-# the computer's answer with the analysis window open and closed.
+# The search benchmark, the analysis's times, what the review makes of real games, the
+# computer's answer with the analysis window open and closed, then what keeping the
+# player's games costs and the Statistics window on 10,000 of them (in stores made in the
+# build folder).
 bench: build
 	$(BUILD)/tools/orbelfive-cli bench
 	$(BUILD)/tools/orbelfive-cli bench --analysis
 	$(BUILD)/tools/orbelfive-cli bench --review
 	$(BUILD)/tools/orbelfive-cli bench --response
+	cd $(BUILD) && store/orbel-store-bench
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen app/orbel-statistics-bench
 
 # Into $(DESTDIR)$(PREFIX), with sudo only when that is not writable. The list of installed
 # files is kept for uninstall; CMake's own would be overwritten by later installs (the tests').

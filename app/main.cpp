@@ -41,7 +41,9 @@ int main(int argc, char* argv[]) {
     // The program decides when no window is left: a window closes before the next opens.
     QApplication::setQuitOnLastWindowClosed(false);
     const orbel::SettingsStore settings;
-    orbel::OrbelApp game({}, &settings);
+    // Made first and gone last: it writes what the game handed it until the very end.
+    orbel::GameStore games(orbel::GameStore::PlayerFile());
+    orbel::OrbelApp game({}, &settings, &games);
     QObject::connect(&game, &orbel::OrbelApp::noWindowLeft, &application, &QApplication::quit);
     game.Start();
     return QApplication::exec();

@@ -15,17 +15,20 @@
 
 namespace orbel {
 
-OrbelApp::OrbelApp(RootSearch search, const SettingsStore* store, QObject* parent)
+OrbelApp::OrbelApp(RootSearch search, const SettingsStore* store, GameStore* games, QObject* parent)
     : QObject(parent),
       game_(std::make_unique<Game>(scheduler_,
                                    search ? std::make_unique<ComputerPlayer>(std::move(search))
                                           : std::make_unique<ComputerPlayer>())),
       store_(store),
+      games_(games),
       settings_(store ? store->Read() : PlayerSettings{}) {
     QApplication::setWindowIcon(OrbelIcon());
+    if (games_) games_->Attach(*game_);
 }
 
 OrbelApp::~OrbelApp() {
+    delete statisticsWindow_;
     delete analysisWindow_;
     delete aboutWindow_;
     delete sizeDialog_;
@@ -36,10 +39,19 @@ void OrbelApp::Start() {
     AskBoardSize();
 }
 
+// An unfinished game kept in the store is offered first, in the game's own words.
 void OrbelApp::AskBoardSize() {
-    auto* dialog = new BoardSizeDialog(BoardSizeDialog::Use::ChooseSize, settings_.boardSize);
+    QString offer;
+    if (const std::optional<KeptGame> kept = games_ ? games_->Unfinished() : std::nullopt)
+        offer = QStringLiteral("Continue %1 \u00d7 %1, %2, move %3")
+                    .arg(kept->boardSize)
+                    .arg(LevelName(kept->level))
+                    .arg(kept->moves.count() + 1);
+    auto* dialog =
+        new BoardSizeDialog(BoardSizeDialog::Use::ChooseSize, settings_.boardSize, offer);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &BoardSizeDialog::sizeChosen, this, &OrbelApp::btn_GameSize_Click);
+    connect(dialog, &BoardSizeDialog::continueChosen, this, &OrbelApp::btn_Continue_Click);
     // A choice only hides the dialog; every opening makes it anew.
     connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
     connect(dialog, &QObject::destroyed, this, &OrbelApp::CheckWindowsLeft);
@@ -51,6 +63,18 @@ void OrbelApp::btn_GameSize_Click(int size) {
     settings_.boardSize = size;
     Remember();
     StartGame(size);
+}
+
+// The game goes on where it was left, at its own level, which is now the player's.
+void OrbelApp::btn_Continue_Click() {
+    replacingMainWindow_ = true;
+    CloseMainWindow();
+    replacingMainWindow_ = false;
+    // Only a sound game is offered; should it be gone meanwhile, a new one of its size.
+    if (!games_ || !games_->Continue(*game_)) game_->ChooseSize(game_->BoardSize());
+    settings_.level = game_->state().SearchLevel;
+    Remember();
+    OpenMainWindow();
 }
 
 // A settings file that cannot be written only means the next run starts as designed.
@@ -99,6 +123,7 @@ MainWindow* OrbelApp::OpenMainWindow() {
     });
     connect(window, &MainWindow::analysisRequested, this, &OrbelApp::mnu_Analysis_Click);
     connect(window, &MainWindow::analysisClosed, this, &OrbelApp::CloseAnalysis);
+    connect(window, &MainWindow::statisticsRequested, this, &OrbelApp::mnu_Statistics_Click);
     connect(window, &MainWindow::gameShown, this, [this] {
         if (analysisWindow_) analysisWindow_->Follow();
     });
@@ -179,6 +204,47 @@ void OrbelApp::mnu_Analysis_Click() {
     analysisWindow_ = analysis;
     analysis->Follow();
     mainWindow_->OpenAnalysis(analysis);
+}
+
+// Modal, as the rules are: the game waits while its record is read, so no game ends unseen
+// meanwhile, and a game opened from it replaces the game in hand at once.
+void OrbelApp::mnu_Statistics_Click() {
+    // One at a time; one closed and not yet gone makes way.
+    if (!mainWindow_ || (statisticsWindow_ && statisticsWindow_->isVisible())) return;
+    auto* window = new StatisticsWindow(mainWindow_);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    statisticsWindow_ = window;
+    game_->Hold();
+    connect(window, &QDialog::finished, this, [this] { game_->Release(); });
+    connect(window, &StatisticsWindow::gameChosen, this, &OrbelApp::OpenFinishedGame);
+    connect(window, &StatisticsWindow::resetConfirmed, this, [this] {
+        if (games_) games_->Reset();
+        ShowStatistics();
+    });
+    ShowStatistics();
+    window->show();
+}
+
+void OrbelApp::ShowStatistics() {
+    if (!statisticsWindow_) return;
+    if (!games_) {
+        statisticsWindow_->ShowHistory({}, QStringLiteral("This run keeps no games."));
+        return;
+    }
+    const PlayerHistory history = games_->ReadHistory();
+    statisticsWindow_->ShowHistory(history, QString::fromStdString(games_->Problem()));
+}
+
+// As a record read from a file: Forward and the analysis's review replay it.
+void OrbelApp::OpenFinishedGame(qint64 id) {
+    const std::optional<GameRecord> record = games_ ? games_->FinishedRecord(id) : std::nullopt;
+    if (!record) {
+        if (statisticsWindow_)
+            statisticsWindow_->ShowProblem(QStringLiteral("That game cannot be read back."));
+        return;
+    }
+    if (statisticsWindow_) statisticsWindow_->close();
+    OpenRecord(*record);
 }
 
 // Stops the analysis at once and takes its marks off the board; nothing of it runs after.

@@ -8,10 +8,12 @@
 #include "app/record_commands.h"
 #include "dialogs/board_size_dialog.h"
 #include "game/game.h"
+#include "store/game_store.h"
 #include "ui/player_settings.h"
 #include "window/analysis_window.h"
 #include "window/main_window.h"
 #include "window/qt_scheduler.h"
+#include "window/statistics_window.h"
 
 namespace orbel {
 
@@ -20,9 +22,11 @@ class OrbelApp final : public QObject {
 
   public:
     // An empty `search` plays with the fast search. With a `store` the program remembers
-    // its player (level, board size, window place, the file dialog's folder) in it.
+    // its player (level, board size, window place, the file dialog's folder) in it. With
+    // `games`, which must outlive the program, it keeps the game in hand and every finished
+    // game there, offers to continue an unfinished one and shows the player's record.
     explicit OrbelApp(RootSearch search = {}, const SettingsStore* store = nullptr,
-                      QObject* parent = nullptr);
+                      GameStore* games = nullptr, QObject* parent = nullptr);
     ~OrbelApp() override;
 
     // Opens the board-size window, the program's first.
@@ -39,6 +43,7 @@ class OrbelApp final : public QObject {
     BoardSizeDialog* sizeDialog() const { return sizeDialog_; }
     BoardSizeDialog* aboutWindow() const { return aboutWindow_; }
     AnalysisWindow* analysisWindow() const { return analysisWindow_; }
+    StatisticsWindow* statisticsWindow() const { return statisticsWindow_; }
     RecordCommands& records() { return records_; }
 
     // What is remembered of the player; Remember() keeps it for the next run.
@@ -52,10 +57,14 @@ class OrbelApp final : public QObject {
   private:
     void AskBoardSize();
     void btn_GameSize_Click(int size);
+    void btn_Continue_Click();
     void mnu_GameSize_Click();
     void mnu_About_Click();
     void mnu_Rules_Click();
     void mnu_Analysis_Click();
+    void mnu_Statistics_Click();
+    void ShowStatistics();
+    void OpenFinishedGame(qint64 id);
     void CloseAnalysis();
     void CloseMainWindow();
     MainWindow* OpenMainWindow();
@@ -67,11 +76,13 @@ class OrbelApp final : public QObject {
     QtScheduler scheduler_;
     std::unique_ptr<Game> game_;
     const SettingsStore* store_ = nullptr;
+    GameStore* games_ = nullptr;
     PlayerSettings settings_;
     RecordCommands records_{*this};
     QPointer<MainWindow> mainWindow_;
     QPointer<BoardSizeDialog> sizeDialog_;
     QPointer<BoardSizeDialog> aboutWindow_;
+    QPointer<StatisticsWindow> statisticsWindow_;
     // The analysis panel, shown in the main window; it moves on to the next one.
     QPointer<AnalysisWindow> analysisWindow_;
     // A main window closes to let another open on the next game: the analysis stays.

@@ -23,10 +23,14 @@ constexpr int kDividerTop = 1425;
 constexpr int kDividerLeft = 975;
 constexpr int kDividerRight = 5010;
 constexpr int kSizes[7] = {5, 7, 9, 11, 13, 15, 17};
+// The game offered to go on with: a button as wide as the row of sizes, below it.
+constexpr TwipsRect kContinuePlace = {600, 2880, 4100, 420};
+constexpr int kContinueRow = 540;
 
 }  // namespace
 
-BoardSizeDialog::BoardSizeDialog(Use use, std::optional<int> focusedSize, QWidget* parent)
+BoardSizeDialog::BoardSizeDialog(Use use, std::optional<int> focusedSize,
+                                 const QString& continueText, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       use_(use) {
@@ -70,15 +74,37 @@ BoardSizeDialog::BoardSizeDialog(Use use, std::optional<int> focusedSize, QWidge
         sizeButtons_[index] = button;
     }
 
-    AddLabel("Label2", QStringLiteral("This program is based on the frame programs "), 480, 2880,
-             4992, 240);
-    AddLabel("Label1", QStringLiteral("of the Orbel Five board game."), 480, 3120, 4992, 240);
-    AddLabel("Label3", QStringLiteral("1024 x 768 pixels and 120 dpi recommended. "), 360, 3480,
-             5055, 615);
+    QPushButton* continueButton = nullptr;
+    if (use_ == Use::ChooseSize && !continueText.isEmpty()) {
+        continueRow_ = kContinueRow;
+        continueButton = new QPushButton(continueText, this);
+        continueButton->setObjectName(QStringLiteral("btn_Continue"));
+        QRect place = TwipsToPixels(kContinuePlace, *this);
+        place.setWidth(std::max(place.width(), continueButton->sizeHint().width()));
+        continueButton->setGeometry(place);
+        continueButton->setAutoDefault(true);
+        connect(continueButton, &QPushButton::clicked, this, [this] {
+            continued_ = true;
+            emit continueChosen();
+            accept();
+        });
+    }
+
+    const int shift = continueRow_;
+    AddLabel("Label2", QStringLiteral("This program is based on the frame programs "), 480,
+             2880 + shift, 4992, 240);
+    AddLabel("Label1", QStringLiteral("of the Orbel Five board game."), 480, 3120 + shift, 4992,
+             240);
+    AddLabel("Label3", QStringLiteral("1024 x 768 pixels and 120 dpi recommended. "), 360,
+             3480 + shift, 5055, 615);
 
     if (use_ == Use::About) {
         for (QPushButton* button : sizeButtons_) button->hide();
         gameSizeLabel_->hide();
+    } else if (continueButton) {
+        // Going on is the likely choice: Enter takes it.
+        continueButton->setDefault(true);
+        continueButton->setFocus();
     } else if (focusedSize) {
         FocusSize(*focusedSize);
     }
@@ -89,16 +115,19 @@ BoardSizeDialog::BoardSizeDialog(Use use, std::optional<int> focusedSize, QWidge
 }
 
 // The designed widths suit a narrow font; with a wider one a label grows to the right
-// rather than cut its text, and the window grows with it.
+// rather than cut its text, and the window grows with it, as it does for a long game offered.
 void BoardSizeDialog::FitLabelsToText() {
+    const int margin = TwipsToPixels(kFrameMargin, *this);
     int right = TwipsToPixels(kClientWidth, *this);
     for (QLabel* label : findChildren<QLabel*>()) {
         const QSize wanted = label->sizeHint();
         label->resize(std::max(label->width(), wanted.width()),
                       std::max(label->height(), wanted.height()));
-        right = std::max(right, label->geometry().right() + 1 + TwipsToPixels(kFrameMargin, *this));
+        right = std::max(right, label->geometry().right() + 1 + margin);
     }
-    setFixedSize(right, TwipsToPixels(kClientHeight, *this));
+    if (const auto* offered = findChild<QPushButton*>(QStringLiteral("btn_Continue")))
+        right = std::max(right, offered->geometry().right() + 1 + margin);
+    setFixedSize(right, TwipsToPixels(kClientHeight + continueRow_, *this));
 }
 
 void BoardSizeDialog::FocusSize(int size) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <array>
 #include <optional>
 
@@ -20,16 +21,21 @@ class BoardSizeDialog final : public QDialog {
 
     // `focusedSize`, one of the seven (the size the player chose last time), has the focus
     // first; without one the first size has it. Enter or Space starts the size that has the
-    // focus, and the default button's frame follows the focus.
+    // focus, and the default button's frame follows the focus. A `continueText` (used only
+    // to choose a size) offers one more choice below the sizes, a game to go on with, which
+    // then has the focus; the window grows by its row.
     explicit BoardSizeDialog(Use use, std::optional<int> focusedSize = std::nullopt,
-                             QWidget* parent = nullptr);
+                             const QString& continueText = {}, QWidget* parent = nullptr);
 
     Use use() const { return use_; }
     // The size clicked, if any.
     std::optional<int> ChosenSize() const { return chosen_; }
+    // The game offered was chosen.
+    bool ContinueChosen() const { return continued_; }
 
   signals:
     void sizeChosen(int size);
+    void continueChosen();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -44,6 +50,8 @@ class BoardSizeDialog final : public QDialog {
 
     Use use_;
     std::optional<int> chosen_;
+    bool continued_ = false;
+    int continueRow_ = 0;  // the twips the row of the game offered adds, 0 without one
     QLabel* gameSizeLabel_ = nullptr;
     std::array<QPushButton*, 7> sizeButtons_ = {};
 };

@@ -111,11 +111,17 @@ void GameController::MoveFocus(int direction) {
 void GameController::OpenGame(int level) {
     picture_.focusCell = CentreCell(state_.board.BoardSize);
     picture_.plainPointer = false;
+    if (continued_) {
+        continued_ = false;
+        Publish();
+        return;
+    }
     StartNewGame();
     state_.history.Played.Clear();
     state_.history.ForwardOffered = !state_.history.Record.empty();
     state_.history.BackwardOffered = false;
     state_.SearchLevel = static_cast<int16_t>(level);
+    Keep();
     Publish();
 }
 
@@ -163,6 +169,7 @@ void GameController::StartNewGame() {
 
 void GameController::NewGame() {
     StopComputer();
+    LeaveGame();
     StartNewGame();
     MoveHistory& h = state_.history;
     h.Played.Clear();
@@ -170,6 +177,7 @@ void GameController::NewGame() {
     h.BranchMove = 0;
     h.BackwardOffered = false;
     h.ForwardOffered = false;
+    Keep();
     Publish();
 }
 
@@ -179,6 +187,7 @@ void GameController::ChooseColour(int side) {
     state_.board.SideToMove = Blue;
     state_.ComputerSide = static_cast<int16_t>(-side);
     state_.ComputerSideChoice = state_.ComputerSide;
+    Keep();
     if (side == Red) {
         // The computer moves now: a tentative placement of the person's would linger.
         DropPlacement();
@@ -190,6 +199,7 @@ void GameController::ChooseColour(int side) {
 
 void GameController::ChooseLevel(int level) {
     state_.SearchLevel = static_cast<int16_t>(level);
+    Keep();
     Publish();
 }
 
@@ -355,27 +365,34 @@ void GameController::CompleteMove(bool fromRecord) {
     h.BackwardOffered = !setUp_;
     h.ForwardOffered = fromRecord && b.MoveNumber <= h.Record.count();
     CheckGameEnd();
+    Keep();
     if (!fromRecord) ComputerTurnLoop();
 }
 
 void GameController::CheckGameEnd() {
     const BoardState& b = state_.board;
-    const LinesFound found = ScanLines(b);
     std::string_view message;
-    if (found.RedFound && found.BlueFound)
-        message = "A Tie!";
-    else if (found.RedFound)
-        message = "Red Wins!";
-    else if (found.BlueFound)
-        message = "Blue Wins!";
-    // No pass exists in the rules: a side left without a push has lost.
-    else if (!HasLegalMove(b))
-        message =
-            b.SideToMove == Red ? "Red Cannot Move - Blue Wins!" : "Blue Cannot Move - Red Wins!";
-    else
-        return;
-    // A side left without a push has no line to show.
-    if (found.Any()) ListLineCells(b, winning_);
+    switch (JudgeMove(b)) {
+        case Ending::Open:
+            return;
+        case Ending::BothLines:
+            message = "A Tie!";
+            break;
+        case Ending::RedLine:
+            message = "Red Wins!";
+            break;
+        case Ending::BlueLine:
+            message = "Blue Wins!";
+            break;
+        case Ending::RedCannotMove:
+            message = "Red Cannot Move - Blue Wins!";
+            break;
+        case Ending::BlueCannotMove:
+            message = "Blue Cannot Move - Red Wins!";
+            break;
+    }
+    // A side left without a push has no line, so nothing is framed.
+    ListLineCells(b, winning_);
     Say(message);
     state_.GameOver = true;
 }
@@ -527,6 +544,7 @@ void GameController::StepBackward() {
     if (target == 0) h.BackwardOffered = false;
     if (target == h.BranchMove - 1) h.ForwardOffered = true;
     if (target == h.Record.count() - 1 && h.BranchMove == 0) h.ForwardOffered = true;
+    Keep();
     Publish();
 }
 
@@ -540,6 +558,7 @@ void GameController::StepForward() {
     BoardState trial = b;
     if (PlayMove(trial, move) != MoveFault::None) {
         h.ForwardOffered = false;
+        Keep();
         Publish();
         return;
     }
@@ -547,6 +566,60 @@ void GameController::StepForward() {
     state_.StepDelay = kStepDelay;
     ShowMove(move.placed, DirectionFromCells(b.BoardSize, move.placed, move.moved), true);
     Publish();
+}
+
+// ---- What a keeper is told, and a kept game brought back ------------------------------------
+
+void GameController::SetKeeper(GameKeeper* keeper) {
+    keeper_ = keeper;
+}
+
+// A set-up position has no history to keep.
+void GameController::Keep() {
+    if (keeper_ && !setUp_) keeper_->GameChanged(KeepGame(state_));
+    left_ = false;
+}
+
+// Once: a new size or a record is set before the new game begins, and that game must not be
+// left a second time, half the old game and half the new.
+void GameController::LeaveGame() {
+    continued_ = false;
+    if (keeper_ && !setUp_ && !left_) keeper_->GameLeft(KeepGame(state_));
+    left_ = true;
+}
+
+bool GameController::ContinueGame(const KeptGame& kept) {
+    if (!IsSoundKeptGame(kept)) return false;
+    const int n = kept.boardSize;
+    StopComputer();
+    BoardState& b = state_.board;
+    MoveHistory& h = state_.history;
+    b.BoardSize = kept.boardSize;
+    state_.ComputerSideChoice = kept.computerSide;
+    StartNewGame();
+    ReplayMoves(n, kept.moves, b);
+    h.Played = kept.moves;
+    h.Record = kept.record;
+    h.BranchMove = kept.branchMove;
+    h.BackwardOffered = kept.backwardOffered && !kept.moves.empty();
+    h.ForwardOffered = kept.forwardOffered && b.MoveNumber <= h.Record.count();
+    TakeUndoSnapshot();
+    state_.SearchLevel = kept.level;
+    if (!kept.moves.empty()) {
+        Say(BlankMessage);
+        lastPlaced_ = kept.moves[kept.moves.count()].placed;
+        lastStands_ = kept.moves[kept.moves.count()].moved;
+        // The replay left the last push as the move did: its lines and its message.
+        if (kept.over) CheckGameEnd();
+    }
+    state_.GameOver = kept.over;
+    continued_ = true;
+    Keep();
+    // While Forward steps through a record the computer waits, as it does after a step: a
+    // move of its own would leave the record and take Forward away.
+    if (!h.ForwardOffered) ComputerTurnLoop();
+    Publish();
+    return true;
 }
 
 }  // namespace orbel

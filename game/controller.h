@@ -10,6 +10,7 @@
 #include "engine/game_moves.h"
 #include "engine/move_rules.h"
 #include "game/game_state.h"
+#include "game/kept_game.h"
 #include "game/picture.h"
 #include "game/scheduler.h"
 #include "game/view.h"
@@ -36,7 +37,8 @@ class GameController {
     bool Detach(const GameView* view);
 
     // A window has been laid out for the state's BoardSize: a new game at `level`, with
-    // Forward offered when a read record waits to be replayed.
+    // Forward offered when a read record waits to be replayed; or, right after
+    // ContinueGame, that game as it stands.
     void OpenGame(int level);
     // The game goes on from `position`, a sound position with its side and move number, as
     // if its moves had been played; for tests. Those moves are not in the history, so
@@ -67,6 +69,20 @@ class GameController {
 
     // Stops whatever the computer is doing, before a new game, a read record or the end.
     void StopComputer();
+
+    // From now on `keeper` (or nobody, when null) is told of every change worth keeping;
+    // a set-up position is never kept.
+    void SetKeeper(GameKeeper* keeper);
+    // Tells the keeper that the game in hand is given up for another, once until the next
+    // game is kept.
+    void LeaveGame();
+    // `kept` in place of the game in hand, as it stood: its size, colours, level and moves,
+    // Backward and Forward as they were offered, the computer thinking if it is its turn
+    // (unless Forward is offered: stepping through a record, it waits).
+    // The next OpenGame shows it rather than starting a new game. False, with the game as
+    // it was, when `kept` is not a sound game: a size, level or colour out of range, or
+    // moves the rules refuse.
+    bool ContinueGame(const KeptGame& kept);
     // While a modal window is open no game event is handled: a search or a pause that
     // ends meanwhile waits, and goes on when the last hold is released.
     void HoldGame();
@@ -87,6 +103,7 @@ class GameController {
     bool PushWaiting() const;
 
     void StartNewGame();
+    void Keep();
     void TakeUndoSnapshot();
     void DropPlacement();
     void TryPersonsPush(int direction);
@@ -124,6 +141,11 @@ class GameController {
     bool keysPickPush_ = false;
     // The game began from a set-up position: there is nothing to step back to.
     bool setUp_ = false;
+    GameKeeper* keeper_ = nullptr;
+    // ContinueGame has set the game up for the window that opens next.
+    bool continued_ = false;
+    // The keeper has been told the game is left; nothing has been kept since.
+    bool left_ = false;
 
     unsigned epoch_ = 0;
     int holds_ = 0;

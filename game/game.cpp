@@ -22,6 +22,7 @@ Game::~Game() {
 // ever sees a board of one size with the cells or the neighbours of another.
 void Game::ChooseSize(int size) {
     assert(IsValidBoardSize(size));
+    controller_.LeaveGame();
     Stop();
     state_->board.BoardSize = static_cast<int16_t>(size);
     state_->ComputerSideChoice = Red;
@@ -29,6 +30,7 @@ void Game::ChooseSize(int size) {
 }
 
 void Game::TakeRecord(const GameRecord& record) {
+    controller_.LeaveGame();
     Stop();
     state_->board.BoardSize = record.BoardSize;
     state_->ComputerSideChoice = record.ComputerSideChoice;
@@ -44,6 +46,14 @@ GameRecord Game::Record() const {
     record.ComputerSideChoice = s.ComputerSideChoice;
     record.Moves = s.history.Played;
     return record;
+}
+
+bool Game::Continue(const KeptGame& kept) {
+    return controller_.ContinueGame(kept);
+}
+
+void Game::SetKeeper(GameKeeper* keeper) {
+    controller_.SetKeeper(keeper);
 }
 
 void Game::Stop() {

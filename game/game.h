@@ -31,8 +31,13 @@ class Game {
     // A record read and checked: a game of its size with its colours, whose moves Forward
     // replays once a window opens on it.
     void TakeRecord(const GameRecord& record);
+    // A kept game in place of this one, as it stood; see GameController::ContinueGame.
+    bool Continue(const KeptGame& kept);
     // The completed moves; a push not yet confirmed is not one of them.
     GameRecord Record() const;
+
+    // Tells `keeper` (or nobody, when null) of every change from now on; see GameKeeper.
+    void SetKeeper(GameKeeper* keeper);
 
     // Stops the computer: the window closes, or another game replaces this one.
     void Stop();

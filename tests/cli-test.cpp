@@ -1,9 +1,11 @@
 #include "tools/cli.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -22,6 +24,7 @@
 #include "orbel_version.h"
 #include "random_games.h"
 #include "records/record_file.h"
+#include "store/game_store.h"
 #include "temp_folder.h"
 #include "test_positions.h"
 #include "tools/analyse.h"
@@ -268,7 +271,7 @@ TEST(cli, help_and_version_answer_on_stdout_with_status_zero) {
         EXPECT_EQ(run.err, "") << word;
         EXPECT_EQ(run.out.rfind("usage: orbelfive-cli analyse", 0), 0u) << run.out;
         for (const char* mention : {"review", "bench", "--level", "--reference", "--threads",
-                                    "--analysis", "--response", " -v ", "--version"})
+                                    "--analysis", "--response", "history", " -v ", "--version"})
             EXPECT_NE(run.out.find(mention), std::string::npos) << "help lacks " << mention;
     }
     // -v as the game takes it.
@@ -325,6 +328,7 @@ TEST(cli, bad_input_gives_status_two_and_one_line_on_stderr_only) {
         {{"bench", "--threads", "0"}, {"--threads"}},
         {{"bench", "--level", "12"}, {"--level"}},
         {{"bench", "positions"}, {"'positions'"}},
+        {{"history", "--all"}, {"history", "'--all'"}},
     };
     for (const Case& c : cases) {
         const CliRun run = Cli(c.args);
@@ -336,6 +340,56 @@ TEST(cli, bad_input_gives_status_two_and_one_line_on_stderr_only) {
         for (const std::string& mention : c.mentions)
             EXPECT_NE(run.err.find(mention), std::string::npos) << run.err << " lacks " << mention;
     }
+}
+
+// The store in the player's data folder, read while the game may be writing it.
+TEST(history, prints_the_players_record_from_the_data_folder_as_one_json_line) {
+    TempFolder folder;
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string before = saved ? saved : "";
+    setenv("XDG_DATA_HOME", folder.path.c_str(), 1);
+    const fs::path file = folder.path / "orbelfive" / "games.db";
+    ASSERT_EQ(GameStore::PlayerFile(), file);
+
+    const CliRun none = Cli({"history"});
+    EXPECT_EQ(none.status, kCliDone);
+    EXPECT_EQ(none.out.rfind("{\"played\":0,", 0), 0u) << none.out;
+    EXPECT_NE(none.out.find(",\"games\":[]}\n"), std::string::npos) << none.out;
+
+    {
+        GameStore store(file, {});
+        KeptGame game;
+        game.boardSize = 7;
+        game.moves.Add({18, 25});
+        store.GameChanged(game);
+        store.GameLeft(game);
+        game.level = 0;
+        store.GameChanged(game);
+        store.GameLeft(game);
+        store.WaitUntilWritten();
+        const CliRun kept = Cli({"history"});
+        EXPECT_EQ(kept.status, kCliDone);
+        EXPECT_EQ(std::count(kept.out.begin(), kept.out.end(), '\n'), 1);
+        for (const char* fact :
+             {"\"played\":1,", "\"abandoned\":1,", "\"two_player\":1,",
+              "{\"level\":1,\"played\":1,", "{\"size\":7,\"played\":1,",
+              "\"size\":7,\"level\":0,\"colour\":null,\"result\":\"abandoned\",\"moves\":1}",
+              "\"size\":7,\"level\":1,\"colour\":\"blue\",\"result\":\"abandoned\",\"moves\":1}]}"})
+            EXPECT_NE(kept.out.find(fact), std::string::npos) << kept.out << " lacks " << fact;
+    }
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "PRAGMA user_version = 2", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    const CliRun newer = Cli({"history"});
+    EXPECT_EQ(newer.status, kCliBadInput);
+    EXPECT_EQ(newer.out, "");
+    EXPECT_NE(newer.err.find("newer Orbel Five"), std::string::npos) << newer.err;
+    if (saved)
+        setenv("XDG_DATA_HOME", before.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
 }
 
 TEST(bench, signature_is_stable_and_agrees_with_the_reference) {

@@ -1,7 +1,7 @@
 // Whole games of random events through the controller, with what must always hold checked
 // after every one of them: the board is sound, the history replays to it, the picture the
-// window was given shows it, a save reads back to it, and the computer never leaves its turn
-// hanging.
+// window was given shows it, a save reads back to it, the computer never leaves its turn
+// hanging, and in some runs the player's store holds the game and gives it back.
 //
 // ORBEL_RANDOM_SEQUENCES sets the number of sequences for a longer run.
 #include <gtest/gtest.h>
@@ -20,6 +20,8 @@
 #include "game_table.h"
 #include "random_games.h"
 #include "records/record_file.h"
+#include "store/game_store.h"
+#include "temp_folder.h"
 
 namespace orbel {
 namespace {
@@ -32,6 +34,8 @@ constexpr int kSequences = 1500;
 constexpr int kSequences = 300;  // unoptimised and sanitizer builds
 #endif
 constexpr int kEventsPerSequence = 160;
+// One run in so many keeps its games in a store, which writes to the disk.
+constexpr int kStoreEvery = 20;
 
 int SequencesToRun() {
     if (const char* asked = std::getenv("ORBEL_RANDOM_SEQUENCES")) return std::atoi(asked);
@@ -43,8 +47,14 @@ int SequencesToRun() {
 class ProgramRun {
   public:
     // The coin flips of every new game are drawn from the run's generator, so a run repeats.
-    explicit ProgramRun(uint32_t seed)
+    // With a `storeFile`, the player's games are kept there.
+    explicit ProgramRun(uint32_t seed, const std::filesystem::path& storeFile = {})
         : rng_(seed), table_([this] { return static_cast<uint32_t>(rng_()); }) {
+        if (!storeFile.empty()) {
+            storeFile_ = storeFile;
+            store_ = std::make_unique<GameStore>(storeFile, GameStore::Teller{});
+            store_->Attach(*table_.game);
+        }
         const int size = 5 + 2 * static_cast<int>(rng_() % 4 == 0 ? rng_() % 7 : rng_() % 3);
         table_.game->ChooseSize(size);
         Open();
@@ -138,6 +148,8 @@ class ProgramRun {
         if (::testing::Test::HasFatalFailure()) return;
         CheckHistoryReplaysToTheCompletedPosition();
         if (::testing::Test::HasFatalFailure()) return;
+        CheckTheStoreKeepsTheGame();
+        if (::testing::Test::HasFatalFailure()) return;
         // A push waiting to be confirmed is on the board but not yet in the history.
         if (table_.state().Phase == TurnPhase::Pushed) return;
         CheckTheMarks();
@@ -151,6 +163,7 @@ class ProgramRun {
     int MovesMade() const { return movesMade_; }
     int RecordsRead() const { return recordsRead_; }
     int HeldResults() const { return heldResults_; }
+    int Continued() const { return continued_; }
 
   private:
     const BoardState& board() const { return table_.board(); }
@@ -260,6 +273,47 @@ class ProgramRun {
         ASSERT_EQ(replay.SideToMove, completed->SideToMove) << Trail();
     }
 
+    // The store holds the completed moves, the level and the steps offered as the game has
+    // them; now and then the program starts again from it and goes on with the same game.
+    void CheckTheStoreKeepsTheGame() {
+        if (!store_) return;
+        store_->WaitUntilWritten();
+        std::string problem;
+        const std::optional<StoreContents> stored = ReadStore(storeFile_, problem);
+        ASSERT_TRUE(stored && stored->current) << problem << "\n" << Trail();
+        const KeptGame& kept = *stored->current;
+        ASSERT_TRUE(kept == KeepGame(table_.state())) << "a change was never kept\n" << Trail();
+        auto completed = std::make_unique<BoardState>();
+        auto replay = std::make_unique<BoardState>();
+        table_.play().CompletedPosition(*completed);
+        ASSERT_TRUE(ReplayMoves(kept.boardSize, kept.moves, *replay).Ok()) << Trail();
+        ASSERT_TRUE(std::equal(replay->Board, replay->Board + kBoardEntries, completed->Board))
+            << "the kept moves do not replay to the game\n"
+            << Trail();
+        ASSERT_EQ(replay->MoveNumber, completed->MoveNumber) << Trail();
+        ASSERT_EQ(kept.level, table_.state().SearchLevel) << Trail();
+        if (events_ % 16 != 0) return;
+        // A game left for another is kept as it was, on its own board.
+        for (const FinishedGame& finished : store_->ReadHistory().games)
+            ASSERT_TRUE(store_->FinishedRecord(finished.id))
+                << "a finished game does not replay on its size\n"
+                << Trail();
+        testing::Table again;
+        ASSERT_TRUE(again.game->Continue(kept)) << Trail();
+        again.Show(1);
+        ASSERT_TRUE(KeepGame(again.state()) == kept) << "the game came back changed\n" << Trail();
+        ASSERT_TRUE(
+            std::equal(again.board().Board, again.board().Board + kBoardEntries, completed->Board))
+            << Trail();
+        ASSERT_EQ(again.shown().backwardShown, kept.backwardOffered) << Trail();
+        ASSERT_EQ(again.shown().forwardShown, kept.forwardOffered) << Trail();
+        const bool computersTurn = kept.level != 0 && !kept.over && !kept.forwardOffered &&
+                                   again.board().SideToMove == kept.computerSide &&
+                                   HasLegalMove(again.board());
+        ASSERT_EQ(again.play().ComputerBusy(), computersTurn) << Trail();
+        ++continued_;
+    }
+
     // Every cell shows the board, but for the orbel in hand, which shows or blinks; only an
     // empty cell can be clicked.
     void CheckThePictureShowsTheBoard() {
@@ -348,7 +402,11 @@ class ProgramRun {
     }
 
     std::mt19937 rng_;
+    // The store outlives the game it keeps.
+    std::filesystem::path storeFile_;
+    std::unique_ptr<GameStore> store_;
     testing::Table table_;
+    int continued_ = 0;
     std::unique_ptr<FakeView> view_;
     std::vector<std::string> trail_;
     int events_ = 0;
@@ -364,8 +422,14 @@ TEST(controller_random, every_event_sequence_keeps_the_game_sound) {
     int moves = 0;
     int records = 0;
     int held = 0;
+    int continued = 0;
+    // Each kept change is synced to the disk; a file system in memory makes that free.
+    const testing::TempFolder folder("orbel-random-store",
+                                     std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "");
     for (int s = 0; s < sequences; ++s) {
-        ProgramRun run(static_cast<uint32_t>(1000 + s));
+        ProgramRun run(static_cast<uint32_t>(1000 + s),
+                       s % kStoreEvery == 0 ? folder.path / (std::to_string(s) + ".db")
+                                            : std::filesystem::path());
         for (int e = 0; e < kEventsPerSequence; ++e) {
             run.Step();
             if (::testing::Test::HasFatalFailure()) {
@@ -382,15 +446,17 @@ TEST(controller_random, every_event_sequence_keeps_the_game_sound) {
         moves += run.MovesMade();
         records += run.RecordsRead();
         held += run.HeldResults();
+        continued += run.Continued();
     }
     // The sequences must reach what they are meant to test.
     EXPECT_GE(moves, sequences * 5);
     EXPECT_GE(records, sequences / 2);
     EXPECT_GE(held, sequences / 20);
+    EXPECT_GE(continued, sequences / kStoreEvery);
     std::printf(
         "%d sequences, %d events, %d move-number changes, %d records read, %d "
-        "results held\n",
-        sequences, events, moves, records, held);
+        "results held, %d games continued from the store\n",
+        sequences, events, moves, records, held, continued);
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 """The game on a real X server under a window manager that draws frames (openbox on Xvfb),
 on the screens players have, checked from outside as a person sees it: every window shown
 lies wholly on the screen, frame included; Enter in the size window starts the focused size;
-the main window's keys work while the analysis has the focus; and a move clicked on the
-board is answered by the computer.
+the main window's keys work while the analysis has the focus; a move on the board (clicked
+where the screen has room for the designed size, keyed elsewhere) is answered by the
+computer; and, started again, Enter in the size window brings that game back.
 
 Usage: desktop-test.py ORBELFIVE [--keep FOLDER], which keeps a screenshot of each screen.
 Exits 77 (skipped) when no X server can be started here, saying why."""
@@ -172,6 +173,10 @@ def one_screen(program, size, scale, play, keep):
         main = run.opens("Orbel Five", lambda: key("Tab", "Tab", "Return"))
         if play:
             play_a_move(desktop, main)
+        else:
+            # The same move from the keyboard: left of the centre, pushed right, confirmed.
+            key("Left", "Return", "Right", "Return")
+            time.sleep(2.0)
         # The analysis opens beside the board with the focus on its list, and the main
         # window's keys work from there.
         width = desktop.geometry(main)[2]
@@ -199,7 +204,7 @@ def one_screen(program, size, scale, play, keep):
         record = [int(value) for value in open(path).read().split()]
         if record[0] != 9:
             raise Failure("Enter in the size window started %d, not 9" % record[0])
-        if play and record[2] != 2:
+        if record[2] != 2:
             raise Failure("the record holds %d moves, not the move and its answer" % record[2])
         if keep:
             desktop.x("import", "-window", "root", os.path.join(keep, "%s-x%s.png" % (size, scale)))
@@ -208,7 +213,24 @@ def one_screen(program, size, scale, play, keep):
             run.process.wait(10)
         except subprocess.TimeoutExpired:
             raise Failure("Ctrl+Q with the analysis focused left the program running")
-        return run.checked
+        # Started again, the size window offers the game left, focused: Enter brings it back.
+        checked = run.checked
+        run = Run(desktop, program, scale, home)
+        run.opens("About Orbel Five")
+        if keep:
+            desktop.x("import", "-window", "root",
+                      os.path.join(keep, "continue-%s-x%s.png" % (size, scale)))
+        run.opens("Orbel Five", lambda: key("Return"))
+        run.opens("新規保存", lambda: key("ctrl+s"))
+        desktop.x("xdotool", "type", "again.rec")
+        key("Return")
+        again = os.path.join(home, "again.rec")
+        wait_for("the record saved after Continue", lambda: os.path.exists(again))
+        if open(again).read() != open(path).read():
+            raise Failure("Continue brought back another game than the one left")
+        key("ctrl+q")
+        run.process.wait(10)
+        return checked | run.checked
     finally:
         if run.process.poll() is None:
             run.process.kill()

@@ -163,8 +163,22 @@ void DialogsTest::about_shows_the_project_version() {
              QStringLiteral("Version " ORBEL_PROJECT_VERSION));
 }
 
-// The fixed texts stand as they are, and no label cuts its text or leaves the window.
+// The fixed texts stand as they are, and no label cuts its text or leaves the window; a game
+// offered to continue, however long its text, neither, nor does it cover another control.
 void DialogsTest::size_window_texts_are_whole() {
+    BoardSizeDialog offering(BoardSizeDialog::Use::ChooseSize, 9,
+                             QString::fromUtf8("Continue 17 × 17, GrandMaster, move 225"));
+    offering.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&offering));
+    const QPushButton* offered = offering.findChild<QPushButton*>("btn_Continue");
+    QVERIFY(offered->width() >= offered->sizeHint().width());
+    for (const QWidget* control : offering.findChildren<QWidget*>()) {
+        QVERIFY2(offering.rect().contains(control->geometry()), qPrintable(control->objectName()));
+        const auto* label = qobject_cast<const QLabel*>(control);
+        if (control != offered && !(label && label->text().isEmpty()))
+            QVERIFY2(!control->geometry().intersects(offered->geometry()),
+                     qPrintable(control->objectName()));
+    }
     BoardSizeDialog dialog(BoardSizeDialog::Use::ChooseSize);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -361,9 +375,11 @@ void DialogsTest::scrolled_size() {
 // window shows its whole page, as designed; where it does not, the page scrolls.
 void DialogsTest::every_dialog_fits_inside_the_available_area() {
     BoardSizeDialog size(BoardSizeDialog::Use::ChooseSize);
+    BoardSizeDialog offering(BoardSizeDialog::Use::ChooseSize, std::nullopt,
+                             QString::fromUtf8("Continue 13 × 13, Difficult, move 41"));
     BoardSizeDialog about(BoardSizeDialog::Use::About);
     RulesWindow rules;
-    for (QWidget* window : std::initializer_list<QWidget*>{&size, &about, &rules}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{&size, &offering, &about, &rules}) {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         const QRect available = window->screen()->availableGeometry();

@@ -158,7 +158,7 @@ for field in "Package: orbelfive" "Version: $version" "Section: games"; do
     dpkg-deb -f "$deb" | grep -qx "$field" || fail "$name lacks '$field'"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libc6 qt6-qpa-plugins; do
+for needed in libqt6widgets6 libc6 libsqlite3-0 qt6-qpa-plugins; do
     grep -q "$needed" <<<"$depends" || fail "$name does not depend on $needed"
 done
 zcat "$work/deb/$doc/changelog.gz" >"$work/changelog"

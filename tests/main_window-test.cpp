@@ -386,7 +386,7 @@ void MainWindowTest::menus_have_their_items_in_order() {
     const QStringList titles = {"&Options", "&Level", "&Help"};
     const QList<QStringList> items = {
         {"&New Game", "&Load Game", "&Save Game", "-", "&Change Game Size", "-", "E&xit", "-",
-         "&Analysis"},
+         "&Analysis", "S&tatistics"},
         {"&Two Player", "-", "&Easy", "&Medium", "&Difficult", "&Advanced", "Ex&pert", "Ma&ster",
          "&GrandMaster", "&King", "Empe&ror", "An&gel", "G&od"},
         {"&Rules", "About Orbel &Five"}};
@@ -563,6 +563,7 @@ void MainWindowTest::menu_shortcuts_stand_beside_the_captions_and_open_their_win
                  {"mnuFileItem_1", QKeySequence(Qt::CTRL | Qt::Key_O)},
                  {"mnuFileItem_2", QKeySequence(Qt::CTRL | Qt::Key_S)},
                  {"mnu_Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+                 {"mnu_Statistics", QKeySequence(Qt::CTRL | Qt::Key_H)},
                  {"mnu_Rules", QKeySequence(Qt::Key_F1)}};
     for (const auto& item : items) QCOMPARE(MenuItem(*window, item.item)->shortcut(), item.keys);
 
@@ -587,6 +588,10 @@ void MainWindowTest::menu_shortcuts_stand_beside_the_captions_and_open_their_win
     QVERIFY(backToWindow());
     QCOMPARE(ModalTitleOf([&] { Type(*window, Qt::Key_S, Qt::ControlModifier); }),
              QStringLiteral("新規保存"));
+    QVERIFY(backToWindow());
+    Type(*window, Qt::Key_H, Qt::ControlModifier);
+    QVERIFY(app.statisticsWindow() && app.statisticsWindow()->isModal());
+    app.statisticsWindow()->close();
     QVERIFY(backToWindow());
     Type(*window, Qt::Key_F1);
     QPointer<RulesWindow> rules = window->findChild<RulesWindow*>();

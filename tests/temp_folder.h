@@ -12,10 +12,11 @@ namespace orbel::testing {
 struct TempFolder {
     std::filesystem::path path;
 
-    explicit TempFolder(const std::string& prefix) {
+    // Under `base`, the system's temporary folder unless told.
+    explicit TempFolder(const std::string& prefix, std::filesystem::path base = {}) {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = std::filesystem::temp_directory_path() /
-               (prefix + "-" + std::string(test->name()) + "-" + std::to_string(getpid()));
+        if (base.empty()) base = std::filesystem::temp_directory_path();
+        path = base / (prefix + "-" + std::string(test->name()) + "-" + std::to_string(getpid()));
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }

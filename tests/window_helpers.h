@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <type_traits>
 
 #include "window/main_window.h"
 
@@ -39,12 +40,14 @@ inline bool Busy(MainWindow& w) {
     return w.game().controller().ComputerBusy();
 }
 
-// Waits for the next modal window and hands it to `act` (which must close it).
-inline void WhenModalShows(std::function<void(QWidget*)> act) {
+// Waits for the next modal window (of type T: a message box over a modal window, say) and
+// hands it to `act` (which must close it).
+template <class T = QWidget>
+void WhenModalShows(std::type_identity_t<std::function<void(T*)>> act) {
     auto* poll = new QTimer;
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        QWidget* modal = QApplication::activeModalWidget();
+        T* modal = qobject_cast<T*>(QApplication::activeModalWidget());
         if (!modal || !modal->isVisible()) return;
         poll->stop();
         poll->deleteLater();

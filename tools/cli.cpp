@@ -1,6 +1,7 @@
 #include "tools/cli.h"
 
 #include <charconv>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "game/game_review.h"
 #include "orbel_version.h"
 #include "records/record_file.h"
+#include "store/game_store.h"
 #include "tools/analyse.h"
 #include "tools/review.h"
 
@@ -24,12 +26,14 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: orbelfive-cli analyse [--level L] RECORD_FILE | review [--level L] RECORD_FILE | "
-    "bench [--level L] [--reference] [--threads T] [--analysis | --review | --response]";
+    "bench [--level L] [--reference] [--threads T] [--analysis | --review | --response] | "
+    "history";
 constexpr std::string_view kHelp =
     "usage: orbelfive-cli analyse [--level L] RECORD_FILE\n"
     "       orbelfive-cli review [--level L] RECORD_FILE\n"
     "       orbelfive-cli bench [--level L] [--reference] [--threads T]\n"
     "                           [--analysis | --review | --response]\n"
+    "       orbelfive-cli history\n"
     "       orbelfive-cli -h | --help | -v | --version\n"
     "\n"
     "  analyse        print the position a game record reaches, its candidate moves and the\n"
@@ -38,6 +42,9 @@ constexpr std::string_view kHelp =
     "                 value and moves, and the loss, as JSON, one line per move\n"
     "  bench          search fixed positions; print nodes, time, nodes per second and a\n"
     "                 signature of the results\n"
+    "  history        print the player's record kept by the game (games played, won and\n"
+    "                 lost by level and size, the win share, the streaks, every finished\n"
+    "                 game newest first) as JSON on one line\n"
     "  --level L      search depth in plies, 1 to 11 (analyse 1, review 5, bench 6 unless\n"
     "                 told)\n"
     "  --reference    bench: also run the step-by-step search and check that both agree\n"
@@ -165,6 +172,19 @@ int Review(Arguments args, std::ostream& out, std::ostream& err) {
     return kCliDone;
 }
 
+// Reads the game's store as it stands; the game may be running and writing meanwhile.
+int History(Arguments args, std::ostream& out, std::ostream& err) {
+    if (!args.Done())
+        return BadInput(err, "history takes nothing more, not '" + std::string(args.Next()) + "'");
+    const std::filesystem::path file = GameStore::PlayerFile();
+    if (file.empty()) return BadInput(err, "history: neither XDG_DATA_HOME nor HOME is set");
+    std::string problem;
+    const std::optional<StoreContents> contents = ReadStore(file, problem);
+    if (!contents) return BadInput(err, "history: " + problem);
+    out << HistoryJson(contents->history) << "\n";
+    return kCliDone;
+}
+
 // What `bench` was told; each mode takes what it needs.
 struct BenchArguments {
     int level = 0;  // 0: the mode's own level
@@ -271,6 +291,7 @@ int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     if (command == "analyse") return Analyse(rest, out, err, makeSearch);
     if (command == "review") return Review(rest, out, err);
     if (command == "bench") return Bench(rest, out, err, makeSearch);
+    if (command == "history") return History(rest, out, err);
     return BadInput(err, "unknown command '" + std::string(command) + "'; " + std::string(kUsage));
 }
 

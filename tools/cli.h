@@ -1,4 +1,5 @@
-// orbelfive-cli: analyse a game record, or run the search benchmark.
+// orbelfive-cli: analyse a game record, run the search benchmark, or print the player's
+// history.
 #pragma once
 
 #include <functional>

@@ -166,6 +166,10 @@ constexpr LevelItem kLevelItems[kDeepestLevel + 1] = {
 
 }  // namespace
 
+QString LevelName(int level) {
+    return QString::fromUtf8(kLevelItems[level].caption).remove(QLatin1Char('&'));
+}
+
 MainWindow::MainWindow(Game& game, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -352,6 +356,10 @@ void MainWindow::CreateMenus() {
         analysisItem_->setChecked(analysis());
         emit analysisRequested();
     });
+    // Ctrl+H, where desktop games show their scores and browsers their history.
+    QAction* statistics = item(options, "mnu_Statistics", "S&tatistics");
+    statistics->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    connect(statistics, &QAction::triggered, this, &MainWindow::statisticsRequested);
 
     QMenu* levels = menuBar()->addMenu(QStringLiteral("&Level"));
     levels->setObjectName(QStringLiteral("mnu_Level"));

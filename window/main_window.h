@@ -24,6 +24,10 @@ class OutlineShape;
 class ScaledArea;
 class SlideLayer;
 
+// The level's name as the Level menu gives it, without its access key: "Two Player" for 0,
+// then "Easy" to "God".
+QString LevelName(int level);
+
 class MainWindow final : public QMainWindow, public GameView {
     Q_OBJECT
 
@@ -78,6 +82,8 @@ class MainWindow final : public QMainWindow, public GameView {
     void analysisRequested();
     // The player closed the analysis panel.
     void analysisClosed();
+    // The player asked for the record of finished games: Options > Statistics.
+    void statisticsRequested();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
