@@ -37,13 +37,15 @@ inline LevelSummary Summary(const LevelAnalysis& a) {
 }
 
 // A review row as a person reads it.
-using RowSummary = std::tuple<int, int, int, int, int, Tenths, Tenths, std::vector<int>, Tenths>;
+using RowSummary =
+    std::tuple<int, int, int, int, int, Tenths, Tenths, std::vector<int>, Tenths, Tenths, Tenths>;
 
 inline RowSummary Summary(const ReviewedMove& m) {
-    return {m.moveNumber, m.side,
-            m.code,       m.placed,
-            m.moved,      m.value,
-            m.best.value, std::vector<int>(m.best.codes, m.best.codes + m.best.count),
+    return {m.moveNumber,  m.side,
+            m.code,        m.placed,
+            m.moved,       m.value,
+            m.best.value,  std::vector<int>(m.best.codes, m.best.codes + m.best.count),
+            m.steadyValue, m.steadyBest,
             m.loss};
 }
 
@@ -78,6 +80,13 @@ class Reference {
     LevelSummary Analyse(const BoardState& position, int level) {
         if (!analyser_->AnalyseLevel(position, level, nullptr, *level_)) return {};
         return Summary(*level_);
+    }
+
+    // The line the search expects after `first` at `level`.
+    std::vector<int> Line(const BoardState& position, int first, int level) {
+        ExpectedLine line;
+        if (!analyser_->ExpectLine(position, first, level, nullptr, line)) return {};
+        return {line.codes, line.codes + line.count};
     }
 
     // The rows of the first `count` moves of a game on a board of `size`.
