@@ -59,8 +59,9 @@ int8_t Level8(int level) {
 }  // namespace
 
 void CarryOver(const LevelAnalysis& previous, LevelAnalysis& next) {
-    if (previous.level != next.level - 1 || previous.moveNumber != next.moveNumber ||
-        previous.sideToMove != next.sideToMove || previous.count != next.count || next.count == 0)
+    if (previous.level < 1 || previous.level != next.level - 1 ||
+        previous.moveNumber != next.moveNumber || previous.sideToMove != next.sideToMove ||
+        previous.count != next.count || next.count == 0)
         return;
     next.evaluation = SteadyValue(next.best.value, previous.best.value);
     next.decidedAt = RunStart(OutcomeOf(next.best.value), next.level,

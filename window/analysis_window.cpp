@@ -230,7 +230,7 @@ void AnalysisWindow::CreateControls() {
     line_->setObjectName(QStringLiteral("lbl_Line"));
     line_->setWordWrap(true);
     line_->setTextFormat(Qt::RichText);
-    showLine_ = new QPushButton(QStringLiteral("Show &line"), this);
+    showLine_ = new QPushButton(QStringLiteral("Show li&ne"), this);
     showLine_->setObjectName(QStringLiteral("btn_ShowLine"));
     showLine_->setCheckable(true);
     showLine_->installEventFilter(this);
@@ -248,6 +248,7 @@ void AnalysisWindow::CreateControls() {
                        {QStringLiteral("#"), QStringLiteral("Move"), QStringLiteral("Value"),
                         QStringLiteral("Best"), QStringLiteral("Loss")});
     review_->installEventFilter(this);
+    reviewTitle_->setBuddy(review_);
     // Enter or a double click on a move takes the game back to it, as does a double click
     // on its point of the graph; a click on a point finds its row.
     connect(review_, &QTreeWidget::itemActivated, this,
@@ -371,11 +372,7 @@ void AnalysisWindow::ShowCandidates() {
     const LevelAnalysis* a = s.finished();
     const int level = a ? a->level : 0;
     if (s.serial() == listedSerial_ && level == listedLevel_) return;
-    if (s.serial() != listedSerial_ && lineShown_) {
-        const QSignalBlocker quiet(showLine_);
-        lineShown_ = false;
-        showLine_->setChecked(false);
-    }
+    if (s.serial() != listedSerial_ && lineShown_) ShowLineOnBoard(false);
     listedSerial_ = s.serial();
     listedLevel_ = level;
     const int keep = chosen_;
@@ -442,7 +439,7 @@ void AnalysisWindow::ShowReview() {
     const int n = s.position().BoardSize;
     const int count = s.reviewedMoves();
     reviewTitle_->setText(
-        QStringLiteral("The game so far at review level %1, each value the mean of levels "
+        QStringLiteral("The &game so far at review level %1, each value the mean of levels "
                        "%1 and %2: the mover's and the best, the graph's from Red's side. A "
                        "loss of %3 or more is a mistake. Enter or a double click: back to "
                        "that move.")
@@ -473,8 +470,8 @@ void AnalysisWindow::ShowReview() {
         item->setToolTip(1, SideName(m.side));
     }
     graph_->SetPoints(points);
-    // The newest move comes into view as the game goes on.
-    if (count > shown && count > 0) review_->scrollToItem(review_->topLevelItem(count - 1));
+    // The newest move comes into view as the game goes on or back.
+    if (count != shown && count > 0) review_->scrollToItem(review_->topLevelItem(count - 1));
 }
 
 void AnalysisWindow::ChooseFromList() {
@@ -490,6 +487,7 @@ void AnalysisWindow::ShowLineOnBoard(bool shown) {
     lineShown_ = shown;
     const QSignalBlocker quiet(showLine_);
     showLine_->setChecked(lineShown_);
+    showLine_->setText(lineShown_ ? QStringLiteral("Hide li&ne") : QStringLiteral("Show li&ne"));
     UpdateMarks();
 }
 
