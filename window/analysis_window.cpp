@@ -1,5 +1,6 @@
 #include "window/analysis_window.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -181,17 +182,17 @@ void AnalysisWindow::CreateControls() {
         Refresh();
     });
 
-    auto* levels = new QHBoxLayout;
+    // One above the other, so the panel stays narrow.
+    auto* levels = new QGridLayout;
     auto* deepestLabel = new QLabel(QStringLiteral("&Deepest level:"), this);
     deepestLabel->setBuddy(deepest_);
     auto* reviewLabel = new QLabel(QStringLiteral("&Review level:"), this);
     reviewLabel->setBuddy(reviewLevel_);
-    levels->addWidget(deepestLabel);
-    levels->addWidget(deepest_);
-    levels->addSpacing(fontMetrics().averageCharWidth() * 2);
-    levels->addWidget(reviewLabel);
-    levels->addWidget(reviewLevel_);
-    levels->addStretch(1);
+    levels->addWidget(deepestLabel, 0, 0);
+    levels->addWidget(deepest_, 0, 1);
+    levels->addWidget(reviewLabel, 1, 0);
+    levels->addWidget(reviewLevel_, 1, 1);
+    levels->setColumnStretch(2, 1);
 
     position_ = new QLabel(this);
     position_->setObjectName(QStringLiteral("lbl_Position"));
@@ -201,6 +202,7 @@ void AnalysisWindow::CreateControls() {
     headline.setBold(true);
     headline.setPointSizeF(headline.pointSizeF() * 1.2);
     evaluation_->setFont(headline);
+    evaluation_->setWordWrap(true);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lbl_Status"));
     status_->setWordWrap(true);
