@@ -146,7 +146,7 @@ void OrbelApp::ShowWhereThePlayerLeftIt(MainWindow& window) {
     }
     if (analysisWindow_) {
         window.OpenAnalysis(analysisWindow_);
-        window.SetAnalysisMarks(analysisWindow_->marks());
+        window.SetAnalysisMarks(analysisWindow_->marks(), analysisWindow_->lineSide());
     }
     if (settings_.mainWindowMaximised)
         window.showMaximized();
@@ -158,7 +158,15 @@ void OrbelApp::RememberWhereItIs(const MainWindow& window) {
     settings_.mainWindow = window.BoardGeometry();
     settings_.mainWindowMaximised = window.isMaximized();
     settings_.mainWindowState = window.PanelPlace();
+    RememberAnalysisLevels();
     Remember();
+}
+
+// The level pickers are remembered with the panel's place.
+void OrbelApp::RememberAnalysisLevels() {
+    if (!analysisWindow_) return;
+    settings_.analysisDeepest = analysisWindow_->session().deepest();
+    settings_.reviewLevel = analysisWindow_->session().reviewLevel();
 }
 
 // The About window shares its form with the board-size dialog, so it goes first.
@@ -198,9 +206,15 @@ void OrbelApp::mnu_Analysis_Click() {
     }
     if (!mainWindow_) return;
     auto* analysis = new AnalysisWindow(*game_);
-    connect(analysis, &AnalysisWindow::marksChanged, this, [this](const QList<int>& codes) {
-        if (mainWindow_) mainWindow_->SetAnalysisMarks(codes);
-    });
+    analysis->SetLevels(settings_.analysisDeepest.value_or(analysis->session().deepest()),
+                        settings_.reviewLevel.value_or(analysis->session().reviewLevel()));
+    connect(analysis, &AnalysisWindow::marksChanged, this,
+            [this](const QList<int>& codes, int lineSide) {
+                if (mainWindow_) mainWindow_->SetAnalysisMarks(codes, lineSide);
+            });
+    // Looking back at a move is Backward pressed as often as it takes.
+    connect(analysis, &AnalysisWindow::stepRequested, this,
+            [this](int moveNumber) { game_->controller().StepBackTo(moveNumber); });
     analysisWindow_ = analysis;
     analysis->Follow();
     mainWindow_->OpenAnalysis(analysis);
@@ -254,6 +268,7 @@ void OrbelApp::CloseAnalysis() {
         mainWindow_->TakeAnalysis();
         mainWindow_->SetAnalysisMarks({});
         settings_.mainWindowState = mainWindow_->PanelPlace();
+        RememberAnalysisLevels();
         Remember();
     }
     delete analysisWindow_;

@@ -70,6 +70,7 @@ class OrbelApp final : public QObject {
     MainWindow* OpenMainWindow();
     void ShowWhereThePlayerLeftIt(MainWindow& window);
     void RememberWhereItIs(const MainWindow& window);
+    void RememberAnalysisLevels();
     void CheckWindowsLeft();
 
     // The game's clock outlives the game, so nothing it holds runs into a game gone.

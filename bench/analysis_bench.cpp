@@ -1,14 +1,17 @@
 #include "bench/analysis_bench.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "bench/bench_position.h"
 #include "computer/analysis.h"
 #include "engine/values.h"
+#include "game/game.h"
 #include "game/game_review.h"
 
 namespace orbel {
@@ -53,6 +56,64 @@ Totals TimeDeepen(const BoardState& b, int deepest, int threads, bool everyExact
                     a.best.count);
     });
     return totals;
+}
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// The lines the analysis window shows at the deepest level, on the analyser that deepened
+// to it: after the best move, and after each other candidate.
+void TimeLines(const BoardState& b, int deepest, int threads, std::ostream& out) {
+    AnalyserOptions options;
+    options.threads = threads;
+    auto analyser = std::make_unique<Analyser>(options);
+    auto last = std::make_unique<LevelAnalysis>();
+    analyser->Deepen(b, deepest, nullptr, [&](const LevelAnalysis& a) { *last = a; });
+    if (last->count == 0) return;
+    ExpectedLine line;
+    auto start = std::chrono::steady_clock::now();
+    analyser->ExpectLine(b, last->best.codes[0], deepest, nullptr, line);
+    const double best = MillisecondsSince(start);
+    double total = 0;
+    double slowest = 0;
+    for (int i = 1; i < last->count; ++i) {
+        start = std::chrono::steady_clock::now();
+        analyser->ExpectLine(b, last->moves[i].code, deepest, nullptr, line);
+        const double spent = MillisecondsSince(start);
+        total += spent;
+        slowest = std::max(slowest, spent);
+    }
+    out << Line(
+        "  %4d  %5d  line at level %d: after the best ms %.1f; after the %d others "
+        "ms %.1f each, at most %.1f\n",
+        b.BoardSize, b.MoveNumber - 1, deepest, best, last->count - 1,
+        last->count > 1 ? total / (last->count - 1) : 0.0, slowest);
+}
+
+// The game's own clock, without a window: pauses end at once.
+class NoWaiting final : public Scheduler {
+  public:
+    void After(float, std::function<void()> then) override { then(); }
+    void Post(std::function<void()> then) override { then(); }
+};
+
+// A review row stepped into: the game replayed to its last move, then taken back to its
+// first, as the analysis window's review does it.
+void TimeStepBack(const BenchPosition& position, std::ostream& out) {
+    NoWaiting clock;
+    Game game(clock, std::make_unique<ComputerPlayer>());
+    GameRecord record;
+    record.BoardSize = static_cast<int16_t>(position.size);
+    record.Moves = position.moves;
+    game.TakeRecord(record);
+    game.controller().OpenGame(0);
+    for (int i = 0; i < position.moves.count(); ++i) game.controller().StepForward();
+    const auto start = std::chrono::steady_clock::now();
+    game.controller().StepBackTo(1);
+    out << Line("  %4d  %5d  back to move 1 at once: ms %.2f\n", position.size,
+                position.moves.count(), MillisecondsSince(start));
 }
 
 bool TimeReview(int threads, std::ostream& out) {
@@ -104,6 +165,8 @@ bool RunAnalysisBench(int deepest, int threads, std::ostream& out) {
                         position->moves.count(), every ? "every" : "best only", totals.nodes,
                         totals.seconds * 1000);
         }
+        TimeLines(*b, deepest, threads, out);
+        TimeStepBack(*position, out);
     }
     return TimeReview(threads, out) && sound;
 }

@@ -50,8 +50,12 @@ class OpenAnalysis {
     void Start(const BoardState& position, const GameMoves& moves) {
         *position_ = position;
         *moves_ = moves;
+        // Each level with the line after its best, as the window searches them.
         deepeningWorker_.Run([this](const std::atomic<bool>& stop) {
-            deepening_.Deepen(*position_, kDeepestLevel, &stop, [](const LevelAnalysis&) {});
+            deepening_.Deepen(*position_, kDeepestLevel, &stop, [&](const LevelAnalysis& a) {
+                if (a.best.count > 0)
+                    deepening_.ExpectLine(*position_, a.best.codes[0], a.level, &stop, *line_);
+            });
         });
         reviewWorker_.Run([this, size = position.BoardSize](const std::atomic<bool>& stop) {
             ReviewGame(review_, size, *moves_, kReviewLevel, &stop, [](const ReviewedMove&) {});
@@ -71,6 +75,7 @@ class OpenAnalysis {
 
     std::unique_ptr<BoardState> position_ = std::make_unique<BoardState>();
     std::unique_ptr<GameMoves> moves_ = std::make_unique<GameMoves>();
+    std::unique_ptr<ExpectedLine> line_ = std::make_unique<ExpectedLine>();
     Analyser deepening_;
     Analyser review_;
     SearchWorker deepeningWorker_;

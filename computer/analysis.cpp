@@ -1,9 +1,11 @@
 #include "computer/analysis.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 
 #include "engine/game_moves.h"
+#include "engine/lines.h"
 #include "engine/move_rules.h"
 
 namespace orbel {
@@ -34,13 +36,77 @@ void SortBestFirst(LevelAnalysis& out) {
                      });
 }
 
+// What a value tells of the end: Won or Lost where it is known decided, else Open. An upper
+// bound is known decided only where it is lost.
+Outcome KnownOutcome(Tenths value, ValueKind kind) {
+    const Outcome outcome = OutcomeOf(value);
+    if (kind == ValueKind::Exact || (kind == ValueKind::AtMost && outcome == Outcome::Lost))
+        return outcome;
+    return Outcome::Open;
+}
+
+// The level a decided value's run began: the earlier level's when it knew the same end.
+int RunStart(Outcome now, int level, Outcome before, int beganBefore) {
+    if (now == Outcome::Open) return 0;
+    return now == before && beganBefore > 0 ? beganBefore : level;
+}
+
+// The first level of a run, as a move keeps it.
+int8_t Level8(int level) {
+    return static_cast<int8_t>(level);
+}
+
 }  // namespace
+
+void CarryOver(const LevelAnalysis& previous, LevelAnalysis& next) {
+    if (previous.level < 1 || previous.level != next.level - 1 ||
+        previous.moveNumber != next.moveNumber || previous.sideToMove != next.sideToMove ||
+        previous.count != next.count || next.count == 0)
+        return;
+    next.evaluation = SteadyValue(next.best.value, previous.best.value);
+    next.decidedAt = RunStart(OutcomeOf(next.best.value), next.level,
+                              OutcomeOf(previous.best.value), previous.decidedAt);
+    // Codes index the earlier level's moves.
+    std::array<int16_t, MoveCode(kBoardEntries, kUp) + 1> at;
+    at.fill(-1);
+    for (int i = 0; i < previous.count; ++i) at[previous.moves[i].code] = static_cast<int16_t>(i);
+    for (int i = 0; i < next.count; ++i) {
+        AnalysedMove& m = next.moves[i];
+        const int k = at[m.code];
+        if (k < 0) continue;
+        const AnalysedMove& before = previous.moves[k];
+        m.decidedAt = Level8(RunStart(KnownOutcome(m.value, m.kind), next.level,
+                                      KnownOutcome(before.value, before.kind), before.decidedAt));
+    }
+}
+
+bool ExpectLine(const BoardState& position, int first, int level, const BestAt& best,
+                ExpectedLine& out) {
+    out.level = level;
+    out.count = 0;
+    BoardState b = position;
+    BestMoves replies;
+    int code = first;
+    for (int depth = level; depth >= 1 && out.count < kLineLength; --depth) {
+        if (out.count > 0) {
+            if (!best(b, depth, replies)) return false;
+            if (replies.count == 0) break;
+            code = replies.codes[0];
+        }
+        if (PlayMove(b, PlayedMoveOf(b.BoardSize, code)) != MoveFault::None) return false;
+        out.codes[out.count++] = static_cast<int16_t>(code);
+        if (ScanLines(b).Any() || !HasLegalMove(b)) break;
+    }
+    return true;
+}
 
 Analyser::Analyser(const AnalyserOptions& options)
     : options_(options),
       search_(SearchOptionsOf(options)),
       candidates_(std::make_unique<RootCandidates>()),
-      level_(std::make_unique<LevelAnalysis>()) {}
+      level_(std::make_unique<LevelAnalysis>()),
+      previous_(std::make_unique<LevelAnalysis>()),
+      shallow_(std::make_unique<BestMoves>()) {}
 
 Analyser::~Analyser() = default;
 
@@ -73,7 +139,10 @@ bool Analyser::AnalyseLevel(const BoardState& position, int level, const std::at
         m.kind = mode == RootValueMode::Every || level == 1 || m.best ? ValueKind::Exact
                  : ownLine                                            ? ValueKind::Static
                                                                       : ValueKind::AtMost;
+        m.decidedAt = Level8(RunStart(KnownOutcome(m.value, m.kind), level, Outcome::Open, 0));
     }
+    out.evaluation = out.best.value;
+    out.decidedAt = RunStart(OutcomeOf(out.best.value), level, Outcome::Open, 0);
     SortBestFirst(out);
     out.nodes = nodes;
     out.seconds = SecondsSince(start);
@@ -84,7 +153,9 @@ bool Analyser::Deepen(const BoardState& position, int maxLevel, const std::atomi
                       const std::function<void(const LevelAnalysis&)>& onLevel) {
     const int deepest = std::min(maxLevel, kDeepestLevel);
     for (int level = 1; level <= deepest; ++level) {
+        std::swap(previous_, level_);
         if (!AnalyseLevel(position, level, stop, *level_)) return false;
+        CarryOver(*previous_, *level_);
         onLevel(*level_);
     }
     return true;
@@ -101,6 +172,17 @@ bool Analyser::ReviewMove(const BoardState& position, int code, int level,
     if (!InSet(out.best, code) &&
         !search_.CandidateValue(position, level, code, stop, value, &nodes))
         return false;
+    // The same one level less deep, to hold both values still.
+    BestMoves& shallow = *shallow_;
+    Tenths shallowValue = value;
+    shallow = out.best;
+    if (level > 1) {
+        if (!search_.Best(position, level - 1, stop, shallow, &nodes)) return false;
+        shallowValue = shallow.value;
+        if (!InSet(shallow, code) &&
+            !search_.CandidateValue(position, level - 1, code, stop, shallowValue, &nodes))
+            return false;
+    }
     out.moveNumber = position.MoveNumber;
     out.side = position.SideToMove;
     out.code = static_cast<int16_t>(code);
@@ -108,10 +190,22 @@ bool Analyser::ReviewMove(const BoardState& position, int code, int level,
     out.placed = move.placed;
     out.moved = move.moved;
     out.value = value;
-    out.loss = std::max(0, CappedValue(out.best.value) - CappedValue(value));
+    out.steadyValue = SteadyValue(value, shallowValue);
+    out.steadyBest = SteadyValue(out.best.value, shallow.value);
+    out.loss = std::max(0, CappedValue(out.steadyBest) - CappedValue(out.steadyValue));
     out.nodes = nodes;
     out.seconds = SecondsSince(start);
     return true;
+}
+
+bool Analyser::ExpectLine(const BoardState& position, int first, int level,
+                          const std::atomic<bool>* stop, ExpectedLine& out) {
+    return orbel::ExpectLine(
+        position, first, level,
+        [this, stop](const BoardState& b, int depth, BestMoves& best) {
+            return search_.Best(b, depth, stop, best);
+        },
+        out);
 }
 
 }  // namespace orbel

@@ -37,6 +37,10 @@ struct AnalysedMove {
     Tenths value = 0;       // value at the level, side to move's view
     ValueKind kind = ValueKind::Exact;
     bool best = false;  // one of the best set
+    // The shallowest level of the run of levels up to this one that knew the move's value
+    // decided, and decided the same way: an exact value that is won or lost, or an upper
+    // bound that is lost. 0 while it is not known decided.
+    int8_t decidedAt = 0;
 };
 
 // One level of one position.
@@ -54,9 +58,43 @@ struct LevelAnalysis {
     // the lines are the best set, as the search plays them at once, although another push
     // winning a few plies later may be worth a little more by the numbers.
     BestMoves best;
+    // The position's value held still, the side to move's view: SteadyValue of the best
+    // values of this level and the level before (see CarryOver); until then the best value.
+    Tenths evaluation = 0;
+    // As AnalysedMove::decidedAt, for the best value.
+    int decidedAt = 0;
     uint64_t nodes = 0;
     double seconds = 0;
 };
+
+// `next`, the level after `previous` of the same position, takes over what the levels
+// before it know: its evaluation holds still and its decided values keep the level where
+// their run began. Without it a level stands alone.
+void CarryOver(const LevelAnalysis& previous, LevelAnalysis& next);
+
+// How many moves an expected line holds at most.
+constexpr int kLineLength = 6;
+
+// The moves a search expects from a position on: a move, the best reply to it, the best
+// answer to that, and so on.
+struct ExpectedLine {
+    int level = 0;  // the level the first move was valued at
+    int count = 0;
+    int16_t codes[kLineLength] = {};
+};
+
+// The best set of `position`'s side to move at `level`; false if the search was stopped.
+using BestAt = std::function<bool(const BoardState& position, int level, BestMoves& out)>;
+
+// `first`, a legal push of `position`'s side to move, then at each position reached the
+// first move of its best set (as `best` finds it) one level less deep than the move before:
+// the reply at level - 1, the answer to it at level - 2, and so on. It ends after
+// kLineLength moves, after the move valued at level 1, or where the game ends (a line
+// completed, a side left without a push). Each position is searched with its own move
+// number, as the game would search it there. False if `best` was stopped or `first` is not
+// a legal push; `out` is then of no use.
+bool ExpectLine(const BoardState& position, int first, int level, const BestAt& best,
+                ExpectedLine& out);
 
 // One completed move of a reviewed game.
 struct ReviewedMove {
@@ -67,8 +105,13 @@ struct ReviewedMove {
     int16_t moved = 0;   // the cell the placed orbel was pushed to
     Tenths value = 0;    // the move's exact value at the level, the mover's view
     BestMoves best;      // the best value and the best set at the level, the mover's view
-    // CappedValue(best.value) - CappedValue(value), which is never below 0: 0 for a move
-    // of the best set or a winning one, at most twice kValueCap (from won to lost).
+    // The move's value and the best value held still: SteadyValue of those at the level
+    // and one level less deep (at level 1, those of level 1 alone), the mover's view.
+    Tenths steadyValue = 0;
+    Tenths steadyBest = 0;
+    // CappedValue(steadyBest) - CappedValue(steadyValue), which is never below 0: 0 for a
+    // move of both levels' best sets or a winning one, at most twice kValueCap (from won
+    // to lost).
     Tenths loss = 0;
     uint64_t nodes = 0;
     double seconds = 0;
@@ -99,24 +142,30 @@ class Analyser {
     bool AnalyseLevel(const BoardState& position, int level, const std::atomic<bool>* stop,
                       LevelAnalysis& out);
 
-    // Levels 1 to maxLevel in turn, each reported once it is complete (the analysis passed
-    // to onLevel lives until the next level begins). Returns false as soon as `stop` is
-    // raised, without reporting the level it interrupted.
+    // Levels 1 to maxLevel in turn, each carried over from the one before and reported once
+    // it is complete (the analysis passed to onLevel lives until the next level is done). Returns
+    // false as soon as `stop` is raised, without reporting the level it interrupted.
     bool Deepen(const BoardState& position, int maxLevel, const std::atomic<bool>* stop,
                 const std::function<void(const LevelAnalysis&)>& onLevel);
 
     // One move of a review: `code`, a legal push, played by the side to move of
-    // `position` (its move number and side go into `out`), valued at `level`: exact at any
-    // level, searched on its own when it is not one of the best set. False if `stop` was
-    // raised or `code` is not a legal push.
+    // `position` (its move number and side go into `out`), valued at `level` and one level
+    // less deep: exact at any level, searched on its own when it is not one of the best
+    // set. False if `stop` was raised or `code` is not a legal push.
     bool ReviewMove(const BoardState& position, int code, int level, const std::atomic<bool>* stop,
                     ReviewedMove& out);
+
+    // ExpectLine with this analyser's search.
+    bool ExpectLine(const BoardState& position, int first, int level, const std::atomic<bool>* stop,
+                    ExpectedLine& out);
 
   private:
     AnalyserOptions options_;
     FastSearch search_;
     std::unique_ptr<RootCandidates> candidates_;
     std::unique_ptr<LevelAnalysis> level_;
+    std::unique_ptr<LevelAnalysis> previous_;
+    std::unique_ptr<BestMoves> shallow_;
 };
 
 }  // namespace orbel

@@ -44,4 +44,29 @@ Tenths CappedValue(Tenths value) {
     return std::clamp(value, -kValueCap, kValueCap);
 }
 
+Tenths SteadyValue(Tenths deeper, Tenths shallower) {
+    if (OutcomeOf(deeper) != Outcome::Open) return deeper;
+    const Tenths counted =
+        OutcomeOf(shallower) == Outcome::Open ? shallower : CappedValue(shallower);
+    return (deeper + counted) / 2;
+}
+
+int MovesToEnd(Tenths value, int firstLevel) {
+    switch (OutcomeOf(value)) {
+        case Outcome::Won:
+            return (firstLevel + 1) / 2;
+        case Outcome::Lost:
+            return firstLevel / 2;
+        case Outcome::Open:
+            break;
+    }
+    return 0;
+}
+
+std::string EndText(Tenths value, int firstLevel) {
+    const int moves = MovesToEnd(value, firstLevel);
+    if (OutcomeOf(value) == Outcome::Won) return "wins in " + std::to_string(moves);
+    return moves == 0 ? "loses at once" : "loses in " + std::to_string(moves);
+}
+
 }  // namespace orbel

@@ -42,4 +42,23 @@ constexpr Tenths RedView(Tenths value, int sideToMove) {
 // The value held to ±kValueCap, won and lost values at the cap: the scale of the loss.
 Tenths CappedValue(Tenths value);
 
+// One evaluation from two searches of the same thing one ply apart, `deeper` and
+// `shallower`, both from the same side's view. A search gives the side that moves last in
+// it the last word (its leaves score that side's move), so a level's value leans towards
+// that side and the next level's the other way; their mean, to the tenth toward zero,
+// holds still. Where the deeper search sees the game decided, its value stands alone; a
+// decided shallower value counts as the cap.
+Tenths SteadyValue(Tenths deeper, Tenths shallower);
+
+// How far off a decided end is, in moves of the winner, counting the next move of the side
+// to move where it is the winner: `value` decided, and `firstLevel` the shallowest level
+// whose search saw it so. An end at ply d (the winner's line completed at ply d, or the
+// loser without a push when its turn comes at ply d) is first seen at level d: (d + 1) / 2
+// moves of the side to move, d / 2 of the other side. 0 for an open value.
+int MovesToEnd(Tenths value, int firstLevel);
+
+// A decided value as a person reads it, for the side whose value it is: "wins in 2",
+// "loses in 1", or "loses at once" where its own push ends the game against it.
+std::string EndText(Tenths value, int firstLevel);
+
 }  // namespace orbel

@@ -22,6 +22,11 @@ bool SamePosition(const BoardState& a, const BoardState& b) {
            std::equal(a.Board + 1, a.Board + 1 + a.CellCount(), b.Board + 1);
 }
 
+bool IsCandidate(const LevelAnalysis& a, int code) {
+    return std::any_of(a.moves, a.moves + a.count,
+                       [code](const AnalysedMove& m) { return m.code == code; });
+}
+
 // Counts a search as running for as long as it lives.
 class Running {
   public:
@@ -43,12 +48,19 @@ AnalysisSession::AnalysisSession(const Game& game, Scheduler& results,
       next_(std::make_unique<BoardState>()),
       position_(std::make_unique<BoardState>()),
       finished_(std::make_unique<LevelAnalysis>()),
+      bestLine_(std::make_unique<Line>()),
+      chosenLine_(std::make_unique<Line>()),
       line_(std::make_unique<GameMoves>()),
       rows_(std::make_unique<Rows>()),
       deepenedPosition_(std::make_unique<BoardState>()),
       reviewedLine_(std::make_unique<GameMoves>()),
       levelWork_(std::make_unique<LevelAnalysis>()),
+      levelBefore_(std::make_unique<LevelAnalysis>()),
+      bestLineWork_(std::make_unique<Line>()),
+      chosenLineWork_(std::make_unique<Line>()),
       levelBox_(std::make_unique<LevelAnalysis>()),
+      bestLineBox_(std::make_unique<Line>()),
+      chosenLineBox_(std::make_unique<Line>()),
       rowBox_(std::make_unique<Rows>()),
       deepening_(std::make_unique<Analyser>(OneThread(options))),
       review_(std::make_unique<Analyser>(OneThread(options))) {}
@@ -66,7 +78,8 @@ void AnalysisSession::Follow() {
     computerMoves_ = busy;
     over_ = state.GameOver;
     game_.controller().CompletedPosition(*next_);
-    // The computer's search starts only after this picture: it gets every core.
+    // The computer's search starts only after this picture: it gets every core. Both
+    // searches stop here and nowhere else for it.
     if (busy) {
         PauseDeepening();
         PauseReview();
@@ -85,6 +98,14 @@ void AnalysisSession::Stop() {
     following_ = false;
     boardShows_ = false;
     UpdateStanding();
+    if (!(Now() == before) && changed_) changed_();
+}
+
+void AnalysisSession::ChooseMove(int code) {
+    if (code == chosen_) return;
+    const Seen before = Now();
+    chosen_ = code;
+    if (following_ && !computerMoves_ && !over_) DeepenAsWanted();
     if (!(Now() == before) && changed_) changed_();
 }
 
@@ -109,34 +130,105 @@ void AnalysisSession::FollowPosition(bool busy, bool over) {
         hasFinished_ = false;
         seconds_ = 0;
     }
-    if (busy || over) {
-        PauseDeepening();
-        return;
-    }
-    const int done = hasFinished_ ? finished_->level : 0;
-    if (done < deepest_ && deepeningTo_ != deepest_) StartDeepening();
+    if (over) PauseDeepening();
+    if (!busy && !over) DeepenAsWanted();
 }
 
+// Starts the deepening where levels or lines are wanted that the running one does not
+// search.
+void AnalysisSession::DeepenAsWanted() {
+    const bool levelsLeft = (hasFinished_ ? finished_->level : 0) < deepest_;
+    const bool linesLeft = MissingLine(false) != 0 || MissingLine(true) != 0;
+    const bool runningFits =
+        deepeningTo_ == deepest_ && (chosen_ == 0 || deepeningChosen_ == chosen_);
+    if ((levelsLeft || linesLeft) && !runningFits) StartDeepening();
+}
+
+bool AnalysisSession::Holds(const Line& held, int code) const {
+    return hasFinished_ && held.serial == serial_ && held.level == finished_->level &&
+           held.code == code;
+}
+
+// The move of the finished level whose line is wanted and not yet held, or 0: the first
+// of the best set, or the chosen move when it is another candidate.
+int AnalysisSession::MissingLine(bool ofChosen) const {
+    if (!hasFinished_ || finished_->best.count == 0) return 0;
+    const int best = finished_->best.codes[0];
+    if (!ofChosen) return Holds(*bestLine_, best) ? 0 : best;
+    if (chosen_ == 0 || chosen_ == best || !IsCandidate(*finished_, chosen_)) return 0;
+    return Holds(*chosenLine_, chosen_) ? 0 : chosen_;
+}
+
+const ExpectedLine* AnalysisSession::line() const {
+    if (!hasFinished_ || finished_->best.count == 0) return nullptr;
+    const int best = finished_->best.codes[0];
+    const int code = chosen_ != 0 && IsCandidate(*finished_, chosen_) ? chosen_ : best;
+    const Line& held = code == best ? *bestLine_ : *chosenLine_;
+    return Holds(held, code) ? &held.moves : nullptr;
+}
+
+// One job: the lines missing at the finished level, then every level left, each with the
+// line of its best move and of the chosen one.
 void AnalysisSession::StartDeepening() {
     PauseDeepening();
     const int from = hasFinished_ ? finished_->level + 1 : 1;
-    if (from > deepest_) return;
+    const int bestMissing = MissingLine(false);
+    const int chosenMissing = MissingLine(true);
+    if (from > deepest_ && bestMissing == 0 && chosenMissing == 0) return;
     *deepenedPosition_ = *position_;
+    if (hasFinished_)
+        *levelBefore_ = *finished_;
+    else
+        levelBefore_->level = 0;
     deepeningTo_ = deepest_;
+    deepeningChosen_ = chosen_;
     deepeningWorker_.Run([this, alive = std::weak_ptr<int>(alive_), serial = serial_, from,
-                          to = deepest_](const std::atomic<bool>& stop) {
+                          to = deepest_, chosen = chosen_, bestMissing,
+                          chosenMissing](const std::atomic<bool>& stop) {
         const Running running(running_);
+        const auto post = [this, &alive] {
+            results_.Post([this, alive] {
+                if (!alive.expired()) Collect();
+            });
+        };
+        // A line of the analysis just finished, handed over as soon as it is found.
+        const auto line = [&](int code, int level, bool ofChosen) {
+            Line& work = ofChosen ? *chosenLineWork_ : *bestLineWork_;
+            if (!deepening_->ExpectLine(*deepenedPosition_, code, level, &stop, work.moves))
+                return false;
+            work.serial = serial;
+            work.level = level;
+            work.code = code;
+            {
+                const std::lock_guard lock(box_);
+                std::swap(ofChosen ? chosenLineBox_ : bestLineBox_,
+                          ofChosen ? chosenLineWork_ : bestLineWork_);
+                (ofChosen ? chosenLineBoxFull_ : bestLineBoxFull_) = true;
+            }
+            post();
+            return true;
+        };
+        const int finishedLevel = from - 1;
+        if (bestMissing != 0 && !line(bestMissing, finishedLevel, false)) return;
+        if (chosenMissing != 0 && !line(chosenMissing, finishedLevel, true)) return;
         for (int level = from; level <= to; ++level) {
             if (!deepening_->AnalyseLevel(*deepenedPosition_, level, &stop, *levelWork_)) return;
+            CarryOver(*levelBefore_, *levelWork_);
+            *levelBefore_ = *levelWork_;
             {
                 const std::lock_guard lock(box_);
                 std::swap(levelBox_, levelWork_);
                 levelBoxSerial_ = serial;
                 levelBoxFull_ = true;
             }
-            results_.Post([this, alive] {
-                if (!alive.expired()) Collect();
-            });
+            post();
+            const LevelAnalysis& done = *levelBefore_;
+            if (done.best.count == 0) continue;
+            const int best = done.best.codes[0];
+            if (!line(best, level, false)) return;
+            if (chosen != 0 && chosen != best && IsCandidate(done, chosen) &&
+                !line(chosen, level, true))
+                return;
         }
     });
 }
@@ -144,6 +236,7 @@ void AnalysisSession::StartDeepening() {
 void AnalysisSession::PauseDeepening() {
     deepeningWorker_.Cancel();
     deepeningTo_ = 0;
+    deepeningChosen_ = 0;
     TakeResults();
 }
 
@@ -227,7 +320,7 @@ void AnalysisSession::UpdateStanding() {
 
 AnalysisSession::Seen AnalysisSession::Now() const {
     return {standing_,       boardShows_, serial_, hasFinished_ ? finished_->level : 0,
-            reviewedMoves(), completed_};
+            reviewedMoves(), completed_,  line(),  linesTaken_};
 }
 
 // The one place results reach the game's thread: a level of an older position, or rows
@@ -249,6 +342,17 @@ bool AnalysisSession::TakeResults() {
         taken = true;
     }
     levelBoxFull_ = false;
+    // A line is kept until another of its kind comes; line() tells whether it fits.
+    for (const bool ofChosen : {false, true}) {
+        bool& full = ofChosen ? chosenLineBoxFull_ : bestLineBoxFull_;
+        std::unique_ptr<Line>& box = ofChosen ? chosenLineBox_ : bestLineBox_;
+        if (full && box->serial == serial_) {
+            std::swap(ofChosen ? chosenLine_ : bestLine_, box);
+            ++linesTaken_;
+            taken = true;
+        }
+        full = false;
+    }
     if (rowBoxEnd_ > 0 && rowBoxSerial_ == reviewSerial_ && rowBoxFirst_ == rowsDone_ + 1) {
         for (int k = rowBoxFirst_; k < rowBoxEnd_; ++k) (*rows_)[k] = (*rowBox_)[k];
         rowsDone_ = rowBoxEnd_ - 1;

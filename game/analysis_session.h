@@ -23,7 +23,7 @@ constexpr int kAnalysisDeepest = 7;  // the deepening's limit unless the player 
 
 // A move that loses at least this much against the best is a mistake. A neighbour link of
 // one's own counts 2 units (each orbel of the pair counts the other), so this is more than
-// one link given away. `orbelfive-cli bench --analysis` counts how many of the computer's
+// one link given away. `orbelfive-cli bench --review` counts how many of the computer's
 // own moves and of random moves lose that much.
 constexpr Tenths kMistakeLoss = Whole(3);
 
@@ -31,14 +31,14 @@ constexpr bool IsMistake(const ReviewedMove& move) {
     return move.loss >= kMistakeLoss;
 }
 
-// The position after `move` from Red's side, held to the value cap, for the game's graph.
-// A search gives its side to move the last ply, so a move's value leans to its mover and
-// the reply's best value (a search one ply deeper from the same position) to the other
-// side; their mean cancels that. Without a reviewed reply the move's value stands alone.
-inline Tenths RedValueAfter(const ReviewedMove& move, const ReviewedMove* reply) {
-    const Tenths kept = RedView(CappedValue(move.value), move.side);
-    if (!reply) return kept;
-    return (kept + RedView(CappedValue(reply->best.value), reply->side)) / 2;
+// What the review says of a move, on the values held still: it turned a game the mover had
+// not lost into a lost one, or it lost at least kMistakeLoss, or neither.
+enum class Verdict { None, Mistake, LosesTheGame };
+
+inline Verdict VerdictOf(const ReviewedMove& move) {
+    if (OutcomeOf(move.steadyValue) == Outcome::Lost && OutcomeOf(move.steadyBest) != Outcome::Lost)
+        return Verdict::LosesTheGame;
+    return IsMistake(move) ? Verdict::Mistake : Verdict::None;
 }
 
 class AnalysisSession {
@@ -64,6 +64,10 @@ class AnalysisSession {
     void Follow();
     // Stops both searches and waits for them; what was found is kept for the next Follow.
     void Stop();
+    // The move (MoveCode) whose expected line is wanted; 0 for the best. Its line is
+    // searched with the levels, off the game's thread.
+    void ChooseMove(int code);
+    int chosen() const { return chosen_; }
     // The deepening's limit (1 to kDeepestLevel) and the review's level.
     void SetDeepest(int level);
     void SetReviewLevel(int level);
@@ -82,6 +86,10 @@ class AnalysisSession {
     const LevelAnalysis* finished() const { return hasFinished_ ? finished_.get() : nullptr; }
     // Time spent on the finished levels of position(), all together.
     double seconds() const { return seconds_; }
+    // The line the search expects from position() on, at the finished level: the chosen
+    // move's, or the best's (the first of the best set) when none is chosen or the chosen
+    // one is no candidate. Null until it has been searched.
+    const ExpectedLine* line() const;
     // The board shows position() for a person to play: no push in hand, no computer
     // moving, the game not over. Only then do marks of its moves belong on the board.
     bool BoardShowsPosition() const { return boardShows_; }
@@ -107,11 +115,23 @@ class AnalysisSession {
         int level;
         int reviewed;
         int completed;
+        const ExpectedLine* line;
+        unsigned lines;
         bool operator==(const Seen&) const = default;
+    };
+    // An expected line and what it is the line of.
+    struct Line {
+        unsigned serial = 0;
+        int level = 0;
+        int code = 0;
+        ExpectedLine moves;
     };
 
     void FollowPosition(bool busy, bool over);
     void FollowMoves(bool busy);
+    void DeepenAsWanted();
+    int MissingLine(bool ofChosen) const;
+    bool Holds(const Line& held, int code) const;
     void StartDeepening();
     void StartReview();
     void PauseDeepening();
@@ -137,11 +157,16 @@ class AnalysisSession {
     // The deepening, on the game's thread.
     std::unique_ptr<BoardState> next_;
     std::unique_ptr<BoardState> position_;
-    unsigned serial_ = 0;  // grows with every new position
-    int deepeningTo_ = 0;  // the level the running deepening stops at; 0 when none runs
+    unsigned serial_ = 0;      // grows with every new position
+    int deepeningTo_ = 0;      // the level the running deepening stops at; 0 when none runs
+    int deepeningChosen_ = 0;  // the chosen move whose lines the running deepening searches
     std::unique_ptr<LevelAnalysis> finished_;
     bool hasFinished_ = false;
     double seconds_ = 0;
+    int chosen_ = 0;
+    std::unique_ptr<Line> bestLine_;  // of the first of finished_'s best set
+    std::unique_ptr<Line> chosenLine_;
+    unsigned linesTaken_ = 0;
 
     // The review, on the game's thread: the line is a prefix of the game's completed moves.
     std::unique_ptr<GameMoves> line_;
@@ -157,12 +182,19 @@ class AnalysisSession {
     std::unique_ptr<BoardState> deepenedPosition_;
     std::unique_ptr<GameMoves> reviewedLine_;
     std::unique_ptr<LevelAnalysis> levelWork_;
+    std::unique_ptr<LevelAnalysis> levelBefore_;  // the level the next one carries over from
+    std::unique_ptr<Line> bestLineWork_;
+    std::unique_ptr<Line> chosenLineWork_;
 
     // Results handed from the searches to the game's thread.
     std::mutex box_;
     std::unique_ptr<LevelAnalysis> levelBox_;
     unsigned levelBoxSerial_ = 0;
     bool levelBoxFull_ = false;
+    std::unique_ptr<Line> bestLineBox_;
+    bool bestLineBoxFull_ = false;
+    std::unique_ptr<Line> chosenLineBox_;
+    bool chosenLineBoxFull_ = false;
     std::unique_ptr<Rows> rowBox_;
     unsigned rowBoxSerial_ = 0;
     int rowBoxFirst_ = 0;

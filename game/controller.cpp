@@ -528,9 +528,25 @@ void GameController::TakeBack() {
 }
 
 void GameController::StepBackward() {
+    if (!BackOneMove()) return;
+    Keep();
+    Publish();
+}
+
+void GameController::StepBackTo(int moveNumber) {
+    if (moveNumber < 1 || moveNumber >= state_.board.MoveNumber) return;
+    bool stepped = false;
+    while (state_.board.MoveNumber > moveNumber && BackOneMove()) stepped = true;
+    if (!stepped) return;
+    Keep();
+    Publish();
+}
+
+// Backward without showing the game; false where it is ignored.
+bool GameController::BackOneMove() {
     BoardState& b = state_.board;
     MoveHistory& h = state_.history;
-    if (ComputerBusy() || PushWaiting() || !h.BackwardOffered || b.MoveNumber < 2) return;
+    if (ComputerBusy() || PushWaiting() || !h.BackwardOffered || b.MoveNumber < 2) return false;
     const int target = b.MoveNumber - 2;
     StartNewGame();
     h.Played.Keep(target);
@@ -544,8 +560,7 @@ void GameController::StepBackward() {
     if (target == 0) h.BackwardOffered = false;
     if (target == h.BranchMove - 1) h.ForwardOffered = true;
     if (target == h.Record.count() - 1 && h.BranchMove == 0) h.ForwardOffered = true;
-    Keep();
-    Publish();
+    return true;
 }
 
 void GameController::StepForward() {

@@ -65,6 +65,11 @@ class GameController {
     void TakeBack();
     void StepBackward();
     void StepForward();
+    // Takes the game back to where move `moveNumber` is to be made, exactly as that many
+    // presses of Backward would, and shows it once. Ignored where Backward is (the
+    // computer moving, a push waiting, nothing to step back to) and when that move is not
+    // behind the game.
+    void StepBackTo(int moveNumber);
     void ChooseLevel(int level);
 
     // Stops whatever the computer is doing, before a new game, a read record or the end.
@@ -111,6 +116,7 @@ class GameController {
     void NoteSlide(int direction);
     void CompleteMove(bool fromRecord);
     void CheckGameEnd();
+    bool BackOneMove();
     void ComputerTurnLoop();
     void StartThinking(int level);
     void PlayChosenMove(const BestMoves& best);

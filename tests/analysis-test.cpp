@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "computer/search.h"
+#include "engine/lines.h"
 #include "engine/move_rules.h"
+#include "game/analysis_session.h"
 #include "game/game_review.h"
 #include "random_games.h"
 #include "test_positions.h"
@@ -341,6 +343,118 @@ TEST(analysis, deepen_ends_when_stopped_without_reporting_the_level_it_interrupt
     }
 }
 
+// ---- The evaluation held still and the line the search expects ----
+
+// Over many positions and levels 2 to 7: a level's evaluation is the mean of its best value
+// and the level before's where both are open, to the tenth toward zero, and the deeper
+// value where that is decided; a decided value keeps the level its run began; the
+// evaluation moves from level to level far less than the best values, which lean towards
+// the side that moves last in each search; and analyse prints the same evaluation, from
+// Red's side, with the line the analyser expects.
+TEST(analysis, the_evaluation_holds_still_across_levels) {
+    constexpr int kDeepest = 7;
+    std::mt19937 rng(4242);
+    Analyser analyser;
+    auto printed = std::make_unique<Analysis>();
+    auto tables = std::make_unique<SearchTables>();
+    SearchOptions options;
+    options.level = kDeepest;
+    options.search = FastRootSearch(1);
+    Tenths singleSteps = 0;
+    Tenths steadySteps = 0;
+    int openSteps = 0;
+    for (int k = 0; k < 48 / kScale; ++k) {
+        const int size = 7 + 2 * (k % 2);
+        const auto record = testing::RandomRecord(size, 6 + static_cast<int>(rng() % 16), rng);
+        BoardState b = After(*record, record->Moves.count());
+        if (!HasLegalMove(b)) continue;
+        std::vector<Tenths> best{0};
+        std::vector<Tenths> evaluation{0};
+        std::vector<int> decidedAt{0};
+        ASSERT_TRUE(analyser.Deepen(b, kDeepest, nullptr, [&](const LevelAnalysis& a) {
+            best.push_back(a.best.value);
+            evaluation.push_back(a.evaluation);
+            decidedAt.push_back(a.decidedAt);
+        }));
+        EXPECT_EQ(evaluation[1], best[1]);
+        int runStart = 0;
+        for (int level = 1; level <= kDeepest; ++level) {
+            const Outcome now = OutcomeOf(best[level]);
+            const bool sameRun = level > 1 && now == OutcomeOf(best[level - 1]);
+            runStart = now == Outcome::Open ? 0 : sameRun ? runStart : level;
+            EXPECT_EQ(decidedAt[level], runStart) << Describe(b, level);
+            if (level == 1) continue;
+            const bool open = now == Outcome::Open && OutcomeOf(best[level - 1]) == Outcome::Open;
+            if (open) {
+                EXPECT_EQ(evaluation[level], (best[level] + best[level - 1]) / 2)
+                    << Describe(b, level);
+            } else if (now != Outcome::Open) {
+                EXPECT_EQ(evaluation[level], best[level]) << Describe(b, level);
+            }
+            if (open && level > 2 && OutcomeOf(best[level - 2]) == Outcome::Open) {
+                singleSteps += std::abs(best[level] - best[level - 1]);
+                steadySteps += std::abs(evaluation[level] - evaluation[level - 1]);
+                ++openSteps;
+            }
+        }
+        AnalysePosition(b, *tables, options, *printed);
+        EXPECT_EQ(printed->evaluation, RedView(evaluation[kDeepest], b.SideToMove))
+            << Describe(b, kDeepest);
+        ExpectedLine line;
+        ASSERT_TRUE(analyser.ExpectLine(b, printed->best[0], kDeepest, nullptr, line));
+        EXPECT_EQ(
+            std::vector<int16_t>(printed->line.codes, printed->line.codes + printed->line.count),
+            std::vector<int16_t>(line.codes, line.codes + line.count));
+        if (HasFailure()) return;
+    }
+    RecordProperty("open_steps", openSteps);
+    RecordProperty("single_level_steps", singleSteps);
+    RecordProperty("steady_steps", steadySteps);
+    EXPECT_GT(openSteps, 20);
+    EXPECT_LT(3 * steadySteps, singleSteps);
+}
+
+// Every move of an expected line, the best's or another candidate's, after its first is one
+// of the best set of the position it is played in, at the level left, as an analyser of
+// its own finds it; the line is as long as the levels allow unless the game ends first.
+TEST(analysis, the_expected_line_follows_the_best_sets_at_the_levels_left) {
+    std::mt19937 rng(61);
+    Analyser lines;
+    Analyser judge;
+    auto a = std::make_unique<LevelAnalysis>();
+    auto reply = std::make_unique<LevelAnalysis>();
+    int ended = 0;
+    for (const BoardState& b : SomePositions(808, 24 / kScale + 2)) {
+        const int level = 1 + static_cast<int>(rng() % 7);
+        ASSERT_TRUE(judge.AnalyseLevel(b, level, nullptr, *a));
+        for (const int first : {a->best.codes[0], a->moves[a->count - 1].code}) {
+            ExpectedLine line;
+            ASSERT_TRUE(lines.ExpectLine(b, first, level, nullptr, line));
+            ASSERT_GE(line.count, 1);
+            EXPECT_EQ(line.codes[0], first);
+            EXPECT_EQ(line.level, level);
+            BoardState p = b;
+            for (int i = 0; i < line.count; ++i) {
+                if (i > 0) {
+                    ASSERT_TRUE(judge.AnalyseLevel(p, level - i, nullptr, *reply));
+                    EXPECT_TRUE(std::count(reply->best.codes, reply->best.codes + reply->best.count,
+                                           line.codes[i]))
+                        << "move " << i + 1 << " of the line\n"
+                        << Describe(p, level - i);
+                }
+                ASSERT_EQ(PlayMove(p, PlayedMoveOf(p.BoardSize, line.codes[i])), MoveFault::None);
+            }
+            const bool over = ScanLines(p).Any() || !HasLegalMove(p);
+            if (line.count < std::min(level, kLineLength)) {
+                EXPECT_TRUE(over) << Describe(b, level);
+                ++ended;
+            }
+            if (HasFailure()) return;
+        }
+    }
+    RecordProperty("lines_ended_by_the_game", ended);
+}
+
 // ---- Reviews ----
 
 TEST(analysis, review_rows_agree_with_analysing_each_position) {
@@ -379,10 +493,25 @@ TEST(analysis, review_rows_agree_with_analysing_each_position) {
             ASSERT_NE(played, a->moves + a->count);
             EXPECT_EQ(row.value, played->value) << Describe(b, level);
 
-            EXPECT_EQ(row.loss, CappedValue(row.best.value) - CappedValue(row.value));
+            // Both held still with the level before, and the loss between them.
+            Tenths shallowValue = row.value;
+            Tenths shallowBest = row.best.value;
+            bool bestBoth = played->best;
+            if (level > 1) {
+                ASSERT_TRUE(analyser.AnalyseLevel(b, level - 1, nullptr, *a));
+                const AnalysedMove* before =
+                    std::find_if(a->moves, a->moves + a->count,
+                                 [&](const AnalysedMove& m) { return m.code == row.code; });
+                shallowValue = before->value;
+                shallowBest = a->best.value;
+                bestBoth = bestBoth && before->best;
+            }
+            EXPECT_EQ(row.steadyValue, SteadyValue(row.value, shallowValue)) << Describe(b, level);
+            EXPECT_EQ(row.steadyBest, SteadyValue(row.best.value, shallowBest));
+            EXPECT_EQ(row.loss, CappedValue(row.steadyBest) - CappedValue(row.steadyValue));
             EXPECT_GE(row.loss, 0);
             EXPECT_LE(row.loss, 2 * kValueCap);
-            if (played->best) {
+            if (bestBoth) {
                 EXPECT_EQ(row.loss, 0);
             }
             lineMissed += a->moves[0].score > Whole(9999) && !played->best;
@@ -391,6 +520,32 @@ TEST(analysis, review_rows_agree_with_analysing_each_position) {
     }
     // Random players pass by lines they could complete; those moves are reviewed too.
     EXPECT_GT(lineMissed, 0);
+}
+
+// What the review says of a move, on its values held still, from the mistake's threshold
+// to a game turned from open to lost.
+TEST(analysis, review_verdicts) {
+    const Tenths won = Whole(10000);
+    const Tenths lost = Whole(-10000);
+    const struct {
+        Tenths value, best, loss;
+        Verdict verdict;
+    } rows[] = {
+        {Whole(1), Whole(1), 0, Verdict::None},
+        {Whole(1), Whole(4) - 1, Whole(3) - 1, Verdict::None},
+        {Whole(1), Whole(4), Whole(3), Verdict::Mistake},
+        {Whole(2), won, Whole(18), Verdict::Mistake},  // a win let go
+        {lost, Whole(2), Whole(22), Verdict::LosesTheGame},
+        {lost, won, Whole(40), Verdict::LosesTheGame},
+        {lost, lost + 5, 0, Verdict::None},  // lost whatever it did
+    };
+    for (const auto& row : rows) {
+        ReviewedMove move;
+        move.steadyValue = row.value;
+        move.steadyBest = row.best;
+        move.loss = row.loss;
+        EXPECT_EQ(VerdictOf(move), row.verdict) << row.value << " of " << row.best;
+    }
 }
 
 TEST(analysis, review_refuses_moves_the_rules_refuse_before_reporting_any) {

@@ -16,34 +16,43 @@
 
 namespace orbel::testing {
 
-// A level as a person reads it: every candidate (code, value, kind, best) in the order
-// shown, then the best value and set.
+// A level as a person reads it: every candidate (code, value, kind, best, the level its
+// decided value was first known) in the order shown, then the best value and set, the
+// evaluation and the level the best value was first known decided.
 struct LevelSummary {
     int level = 0;
-    std::vector<std::tuple<int, Tenths, ValueKind, bool>> moves;
+    std::vector<std::tuple<int, Tenths, ValueKind, bool, int>> moves;
     Tenths bestValue = 0;
     std::vector<int> bestSet;
+    Tenths evaluation = 0;
+    int decidedAt = 0;
     bool operator==(const LevelSummary&) const = default;
 };
 
 inline LevelSummary Summary(const LevelAnalysis& a) {
     LevelSummary s;
     s.level = a.level;
-    for (int i = 0; i < a.count; ++i)
-        s.moves.emplace_back(a.moves[i].code, a.moves[i].value, a.moves[i].kind, a.moves[i].best);
+    for (int i = 0; i < a.count; ++i) {
+        const AnalysedMove& m = a.moves[i];
+        s.moves.emplace_back(m.code, m.value, m.kind, m.best, m.decidedAt);
+    }
     s.bestValue = a.best.value;
     s.bestSet.assign(a.best.codes, a.best.codes + a.best.count);
+    s.evaluation = a.evaluation;
+    s.decidedAt = a.decidedAt;
     return s;
 }
 
 // A review row as a person reads it.
-using RowSummary = std::tuple<int, int, int, int, int, Tenths, Tenths, std::vector<int>, Tenths>;
+using RowSummary =
+    std::tuple<int, int, int, int, int, Tenths, Tenths, std::vector<int>, Tenths, Tenths, Tenths>;
 
 inline RowSummary Summary(const ReviewedMove& m) {
-    return {m.moveNumber, m.side,
-            m.code,       m.placed,
-            m.moved,      m.value,
-            m.best.value, std::vector<int>(m.best.codes, m.best.codes + m.best.count),
+    return {m.moveNumber,  m.side,
+            m.code,        m.placed,
+            m.moved,       m.value,
+            m.best.value,  std::vector<int>(m.best.codes, m.best.codes + m.best.count),
+            m.steadyValue, m.steadyBest,
             m.loss};
 }
 
@@ -74,10 +83,19 @@ inline GameRecord LongAnalysisRecord() {
 
 class Reference {
   public:
-    // Level 0 when it failed.
+    // The last of levels 1 to `level`, deepened afresh; level 0 when it failed.
     LevelSummary Analyse(const BoardState& position, int level) {
-        if (!analyser_->AnalyseLevel(position, level, nullptr, *level_)) return {};
-        return Summary(*level_);
+        LevelSummary last;
+        analyser_->Deepen(position, level, nullptr,
+                          [&last](const LevelAnalysis& a) { last = Summary(a); });
+        return last;
+    }
+
+    // The line the search expects after `first` at `level`.
+    std::vector<int> Line(const BoardState& position, int first, int level) {
+        ExpectedLine line;
+        if (!analyser_->ExpectLine(position, first, level, nullptr, line)) return {};
+        return {line.codes, line.codes + line.count};
     }
 
     // The rows of the first `count` moves of a game on a board of `size`.
@@ -92,7 +110,6 @@ class Reference {
 
   private:
     std::unique_ptr<Analyser> analyser_ = std::make_unique<Analyser>();
-    std::unique_ptr<LevelAnalysis> level_ = std::make_unique<LevelAnalysis>();
 };
 
 }  // namespace orbel::testing

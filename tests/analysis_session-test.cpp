@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -113,13 +114,14 @@ class analysis_session : public ::testing::Test, public testing::Table {
     int CompletedMoves() const { return board().MoveNumber - 1; }
 
     // Nothing is left to search: the computer moves, or the position is done to the
-    // deepest level (or the game is over), every completed move is reviewed and both
-    // searches have returned.
+    // deepest level with its line (or the game is over), every completed move is reviewed
+    // and both searches have returned.
     bool Settled() const {
         using S = AnalysisSession::Standing;
         const S s = session->standing();
         if (s == S::ComputerMoves) return true;
-        return (s == S::Finished || s == S::GameOver) &&
+        const bool lineIn = s != S::Finished || session->finished()->count == 0 || session->line();
+        return (s == S::Finished || s == S::GameOver) && lineIn &&
                session->reviewedMoves() == session->completedMoves() && !session->Searching();
     }
     void Settle() {
@@ -137,11 +139,22 @@ class analysis_session : public ::testing::Test, public testing::Table {
         EXPECT_EQ(session->BoardShowsPosition(),
                   !play().ComputerBusy() && !s.GameOver && s.Phase != TurnPhase::Pushed);
         if (session->standing() == AnalysisSession::Standing::Finished) {
-            ASSERT_NE(session->finished(), nullptr);
-            EXPECT_EQ(session->finished()->level, session->deepest());
-            EXPECT_EQ(Summary(*session->finished()),
-                      reference.Analyse(completed, session->deepest()))
-                << Where();
+            const LevelAnalysis* a = session->finished();
+            ASSERT_NE(a, nullptr);
+            EXPECT_EQ(a->level, session->deepest());
+            EXPECT_EQ(Summary(*a), reference.Analyse(completed, session->deepest())) << Where();
+            // The line of the chosen move, or of the first of the best set.
+            if (a->count > 0) {
+                const bool chosen =
+                    std::any_of(a->moves, a->moves + a->count,
+                                [&](const AnalysedMove& m) { return m.code == session->chosen(); });
+                const int first = chosen ? session->chosen() : a->best.codes[0];
+                ASSERT_NE(session->line(), nullptr) << Where();
+                EXPECT_EQ(std::vector<int>(session->line()->codes,
+                                           session->line()->codes + session->line()->count),
+                          reference.Line(completed, first, a->level))
+                    << Where();
+            }
         }
         std::vector<testing::RowSummary> rows;
         for (int k = 1; k <= session->reviewedMoves(); ++k)
@@ -204,10 +217,15 @@ TEST_F(analysis_session, follows_the_completed_moves_whoever_is_to_move) {
     play().TakeBack();
     EXPECT_TRUE(session->BoardShowsPosition());
 
-    // Two people take turns: the analysis follows each side to move.
+    // Two people take turns: the analysis follows each side to move, and the line of the
+    // move chosen in the list comes with the levels.
     PersonMoves(centre - 9, kDown);
     Settle();
     EXPECT_EQ(session->position().SideToMove, Red);
+    ExpectShowsTheGame();
+    const LevelAnalysis& a = *session->finished();
+    session->ChooseMove(a.moves[a.count - 1].code);
+    Settle();
     ExpectShowsTheGame();
 
     // A hint is the computer thinking: nothing searches until its move is shown.
@@ -248,6 +266,29 @@ TEST_F(analysis_session, nothing_searches_while_the_computer_thinks) {
     EXPECT_TRUE(
         inbox.RunUntil([this] { return session->finished() && session->reviewedMoves() == 5; }));
     ExpectShowsTheGame();
+}
+
+// A hint is the computer thinking in the same position: both searches, the deepening and
+// the review, stop for it before its search begins, and go on once its move is made.
+TEST_F(analysis_session, both_searches_stop_while_a_hint_is_searched) {
+    game->ChooseSize(13);
+    Follow(kDeepestLevel, kDeepestLevel);
+    Read(testing::LongAnalysisRecord(), 0);
+    for (int i = 0; i < 3; ++i) {
+        play().StepForward();
+        clock.RunAll();
+    }
+    ASSERT_TRUE(
+        inbox.RunUntil([this] { return session->finished() && session->finished()->level >= 3; }));
+    ASSERT_EQ(session->standing(), AnalysisSession::Standing::Deepening);
+    ASSERT_LT(session->reviewedMoves(), 3);
+    play().AskHint();
+    EXPECT_FALSE(session->Searching());
+    inbox.RunFor(std::chrono::milliseconds(100));
+    EXPECT_FALSE(session->Searching());
+    ComputerAnswers();
+    ASSERT_EQ(CompletedMoves(), 4);
+    EXPECT_TRUE(inbox.RunUntil([this] { return session->finished() != nullptr; }));
 }
 
 TEST_F(analysis_session, closing_in_the_middle_of_a_level_returns_at_once) {

@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <memory>
 #include <random>
 
@@ -54,11 +55,19 @@ QList<ListedMove> Listed(const AnalysisWindow& analysis) {
     return moves;
 }
 
+// A decided value reads as the moves to its end, an upper bound as one (or, where it says
+// nothing, as below the best), a push not searched beside a line of the mover's own as so.
 QList<ListedMove> Expected(const orbel::testing::LevelSummary& level) {
     QList<ListedMove> moves;
-    for (const auto& [code, value, kind, best] : level.moves) {
+    for (const auto& [code, value, kind, best, decidedAt] : level.moves) {
         QString text = QString::fromStdString(ValueText(value));
-        if (kind == ValueKind::AtMost) text.prepend(QStringLiteral("at most "));
+        if (decidedAt > 0)
+            text = QString::fromStdString(EndText(value, decidedAt));
+        else if (kind == ValueKind::AtMost)
+            text = OutcomeOf(value) == Outcome::Won ? QStringLiteral("below the best")
+                                                    : QStringLiteral("\u2264 ") + text;
+        else if (kind == ValueKind::Static)
+            text = QStringLiteral("not searched");
         moves.append({code, text, best});
     }
     return moves;
@@ -215,6 +224,58 @@ class AnalysisWindowTest : public QObject {
         QVERIFY(app_->analysisWindow());
         ExpectShowsTheGame();
         PlayAndLetTheComputerAnswer(FirstListed());
+        ExpectShowsTheGame();
+        QCOMPARE(searchesBesideTheComputer_, 0);
+    }
+
+    // Enter on a chosen move shows the line the computer expects after it, numbered on the
+    // board from the side to move, until Escape. Enter on a review row takes the game back
+    // to the position before its move, as Backward pressed as often would, and a double
+    // click on the graph's first point to the start; the analysis follows.
+    void shows_a_line_and_steps_into_a_review_row() {
+        MainWindow* window = app_->StartGame(9);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        WatchTheComputersTurn(*window);
+        Control<QAction>(*window, "mnu_Analysis")->trigger();
+        ExpectShowsTheGame();
+        PlayAndLetTheComputerAnswer(FirstListed());
+        PlayAndLetTheComputerAnswer(FirstListed());
+        ExpectShowsTheGame();
+        const GameRecord played = app_->game().Record();
+        QCOMPARE(played.Moves.count(), 4);
+
+        auto* list = Control<QTreeWidget>(Analysis(), "lst_Candidates");
+        QTest::keyClick(list, Qt::Key_Down);
+        const int chosen = list->currentItem()->data(0, Qt::UserRole).toInt();
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(Analysis().session().line(), 20000);
+        const ExpectedLine line = *Analysis().session().line();
+        QCOMPARE(static_cast<int>(line.codes[0]), chosen);
+        QCOMPARE(AnalysisMarksOn(Board()), QList<int>(line.codes, line.codes + line.count));
+        QCOMPARE(Control<QWidget>(Board(), "shp_BoardMarks")->property("lineSide").toInt(),
+                 static_cast<int>(Controller().state().board.SideToMove));
+        QTest::keyClick(list, Qt::Key_Escape);
+        QCOMPARE(AnalysisMarksOn(Board()), QList<int>{chosen});
+        QTest::keyClick(list, Qt::Key_Escape);
+        ExpectShowsTheGame();
+
+        auto* review = Control<QTreeWidget>(Analysis(), "lst_Review");
+        review->setFocus();
+        review->setCurrentItem(review->topLevelItem(1));
+        QTest::keyClick(review, Qt::Key_Return);
+        const GameState& state = Controller().state();
+        QCOMPARE(static_cast<int>(state.board.MoveNumber), 2);
+        BoardState before;
+        QVERIFY(ReplayMoves(9, played.Moves, before, 1).Ok());
+        QVERIFY(std::equal(before.Board, before.Board + kBoardEntries, state.board.Board));
+        QCOMPARE(state.history.Played.count(), 1);
+        QVERIFY(Control<QPushButton>(Board(), "btn_Backward")->isVisible());
+        ExpectShowsTheGame();
+
+        auto* graph = Control<QWidget>(Analysis(), "img_Evaluation");
+        QTest::mouseDClick(graph, Qt::LeftButton, {}, QPoint(1, graph->height() / 2));
+        QCOMPARE(static_cast<int>(state.board.MoveNumber), 1);
+        QVERIFY(!Control<QPushButton>(Board(), "btn_Backward")->isVisible());
         ExpectShowsTheGame();
         QCOMPARE(searchesBesideTheComputer_, 0);
     }

@@ -102,7 +102,9 @@ TEST(analyse, new_five_by_five_game_values_every_move_zero) {
                   "{\"code\":63,\"cell\":12,\"direction\":6,\"score\":0},"
                   "{\"code\":72,\"cell\":14,\"direction\":4,\"score\":0},"
                   "{\"code\":94,\"cell\":18,\"direction\":8,\"score\":0}],\"level\":" +
-                      std::to_string(level) + ",\"value\":0.0,\"best\":[41,63,72,94]}\n");
+                      std::to_string(level) +
+                      ",\"value\":0.0,\"best\":[41,63,72,94],\"evaluation\":0.0,\"line\":[" +
+                      (level == 1 ? "41" : "41,63") + "]}\n");
     }
     // Level 1 is the default.
     EXPECT_NE(Cli({"analyse", file}).out.find("\"level\":1,"), std::string::npos);
@@ -149,7 +151,8 @@ TEST(analyse, no_legal_move_gives_null_and_no_best) {
     TempFolder folder;
     const CliRun run = Cli({"analyse", "--level", "3", folder.Save("full.txt", *record)});
     EXPECT_EQ(run.status, kCliDone);
-    const std::string end = "\"moves\":[],\"level\":3,\"value\":null,\"best\":[]}\n";
+    const std::string end =
+        "\"moves\":[],\"level\":3,\"value\":null,\"best\":[],\"evaluation\":null,\"line\":[]}\n";
     ASSERT_GE(run.out.size(), end.size());
     EXPECT_EQ(run.out.substr(run.out.size() - end.size()), end);
 }
@@ -158,24 +161,23 @@ TEST(analyse, a_root_where_every_push_loses_still_names_its_best_moves) {
     TempFolder folder;
     const std::string file = folder.Save("losing.rec", testing::EveryPushLosesRecord());
     const CliRun run = Cli({"analyse", "--level", "3", file}, FastRootSearch(1));
-    EXPECT_NE(run.out.find("\"value\":-100000.6,\"best\":[11,21]}"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"value\":-100000.6,\"best\":[11,21],"), std::string::npos) << run.out;
 }
 
+// The level before the one asked for holds the evaluation still, and the levels left
+// after each move of the line give the next.
 TEST(analyse, runs_the_search_it_is_given) {
     TempFolder folder;
     GameRecord record;
     record.BoardSize = 7;
-    int calls = 0;
-    int levelSeen = 0;
+    std::vector<int> levels;
     const RootSearch counting = [&](BoardState& b, SearchTables& t, SearchRun& run) {
-        ++calls;
-        levelSeen = run.level;
+        levels.push_back(run.level);
         return SearchRootValues(b, t, run);
     };
     const CliRun run = Cli({"analyse", "--level", "4", folder.Save("new.txt", record)}, counting);
     EXPECT_EQ(run.status, kCliDone);
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(levelSeen, 4);
+    EXPECT_EQ(levels, (std::vector<int>{3, 4, 3, 2, 1}));
 }
 
 // The value of one field of a line of JSON: the text up to the next ',' or '}' or, for a
@@ -216,13 +218,19 @@ TEST(review, prints_one_line_per_move_with_its_value_the_best_and_a_loss_never_b
         const double value = std::stod(Field(line, "value"));
         const double best = std::stod(Field(line, "best_value"));
         const double loss = std::stod(Field(line, "loss"));
+        const auto capped = [](double v) { return std::clamp(v, -20.0, 20.0); };
+        EXPECT_NEAR(loss,
+                    capped(std::stod(Field(line, "steady_best"))) -
+                        capped(std::stod(Field(line, "steady_value"))),
+                    1e-9)
+            << line;
         // No move is worth more than the best, except that beside a line of the mover's
         // own, which the search takes at once, another push may win by more.
         EXPECT_TRUE(value <= best || (value >= 5000 && best >= 5000)) << line;
         EXPECT_GE(loss, 0.0) << line;
         EXPECT_FALSE(BestOf(line).empty()) << line;
         // Every value has one digit after the point, as analyse writes them.
-        for (const char* name : {"value", "best_value", "loss"}) {
+        for (const char* name : {"value", "best_value", "steady_value", "steady_best", "loss"}) {
             const std::string text = Field(line, name);
             EXPECT_EQ(text.find('.'), text.size() - 2) << name << " in " << line;
         }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <memory>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -302,6 +303,58 @@ TEST_F(controller, backward_over_one_and_two_moves) {
     EXPECT_EQ(shown().Shown(32), Empty);
     EXPECT_FALSE(shown().backwardShown);
     EXPECT_TRUE(clock.pending.empty());
+}
+
+// Twin tables go through the same random game, a read record replayed some way and maybe
+// left: one steps back to a move, the other presses Backward as often as it takes. Both
+// must then show and hold the same; the step shows the game once, and is ignored where
+// Backward is.
+TEST(controller_step, back_to_a_move_is_backward_pressed_as_often) {
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        testing::Table stepped([seed] { return seed; });
+        testing::Table pressed([seed] { return seed; });
+        const int size = 5 + 2 * static_cast<int>(rng() % 3);
+        const auto record = testing::RandomRecord(size, 2 + static_cast<int>(rng() % 12), rng);
+        const int forward = 1 + static_cast<int>(rng() % record->Moves.count());
+        const bool leave = rng() % 2 == 0;
+        for (testing::Table* table : {&stepped, &pressed}) {
+            table->Open(*record, 0);
+            for (int i = 0; i < forward; ++i) {
+                table->play().StepForward();
+                table->clock.RunAll();
+            }
+            BoardState b = table->board();
+            const testing::Offered offered(b);
+            if (leave && offered.count > 0)
+                table->PersonMoves(PlacementOf(offered.codes[1]), DirectionOf(offered.codes[1]));
+        }
+        const int before = stepped.board().MoveNumber;
+        const int target = 1 + static_cast<int>(rng() % before);
+        const int shows = stepped.view.shows;
+        stepped.play().StepBackTo(target);
+        while (pressed.board().MoveNumber > target) pressed.play().StepBackward();
+        EXPECT_EQ(stepped.view.shows, shows + (target < before ? 1 : 0));
+        EXPECT_EQ(stepped.shown(), pressed.shown());
+        EXPECT_EQ(stepped.board().MoveNumber, target);
+        EXPECT_TRUE(std::equal(stepped.board().Board, stepped.board().Board + kBoardEntries,
+                               pressed.board().Board));
+        const MoveHistory& a = stepped.history();
+        const MoveHistory& b = pressed.history();
+        EXPECT_EQ(a.Played, b.Played);
+        EXPECT_EQ(a.BranchMove, b.BranchMove);
+        EXPECT_EQ(a.BackwardOffered, b.BackwardOffered);
+        EXPECT_EQ(a.ForwardOffered, b.ForwardOffered);
+        EXPECT_EQ(stepped.state().StepDelay, pressed.state().StepDelay);
+    }
+
+    testing::Table thinking;
+    thinking.Open(7, 1);
+    thinking.PersonMoves(CentreCell(7) - 7, kDown);
+    ASSERT_TRUE(thinking.play().ComputerBusy());
+    thinking.play().StepBackTo(1);
+    EXPECT_EQ(thinking.board().MoveNumber, 2);
 }
 
 TEST_F(controller, a_set_up_position_has_no_moves_to_step_back_to) {

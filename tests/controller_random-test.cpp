@@ -107,9 +107,14 @@ class ProgramRun {
         } else if (roll < 82) {
             Log("AskHint");
             game.AskHint();
-        } else if (roll < 87) {
+        } else if (roll < 85) {
             Log("StepBackward");
             game.StepBackward();
+        } else if (roll < 87) {
+            // A review row stepped into: any move, those not behind the game included.
+            const int move = static_cast<int>(rng_() % (board().MoveNumber + 2));
+            Log("StepBackTo(" + std::to_string(move) + ")");
+            game.StepBackTo(move);
         } else if (roll < 93) {
             Log("StepForward");
             game.StepForward();

@@ -83,6 +83,12 @@ QList<Key> Keys() {
           {"state", QByteArray()},
           {12, QByteArray()},
           {none, QByteArray()}}},
+        {"analysis/deepest",
+         [](const PlayerSettings& s) { return Optional(s.analysisDeepest); },
+         {{1, 1}, {11, 11}, {9, 9}, {0, none}, {12, none}, {"deep", none}, {none, none}}},
+        {"analysis/reviewLevel",
+         [](const PlayerSettings& s) { return Optional(s.reviewLevel); },
+         {{1, 1}, {11, 11}, {4, 4}, {0, none}, {12, none}, {"5.5", none}, {none, none}}},
     };
 }
 
@@ -122,6 +128,8 @@ PlayerSettings RandomSettings(std::mt19937& rng) {
     if (Uniform(rng, 0, 1))
         for (int i = Uniform(rng, 1, 200); i > 0; --i)
             settings.mainWindowState.append(static_cast<char>(Uniform(rng, 0, 255)));
+    if (Uniform(rng, 0, 1)) settings.analysisDeepest = Uniform(rng, 1, 11);
+    if (Uniform(rng, 0, 1)) settings.reviewLevel = Uniform(rng, 1, 11);
     return settings;
 }
 

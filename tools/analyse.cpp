@@ -15,11 +15,34 @@ void AnalysePosition(BoardState& b, SearchTables& t, const SearchOptions& option
     GenerateMoves(b, {out.codes, out.scores, count});
     out.count = count;
 
+    // The level before first: the tables keep the last search's candidates.
+    Tenths shallower = 0;
+    if (options.level > 1) {
+        SearchRun before;
+        before.level = options.level - 1;
+        options.search(b, t, before);
+        shallower = BestRootValue(t);
+    }
     SearchRun run;
     run.level = options.level;
     options.search(b, t, run);
     out.value = BestRootValue(t);
     out.bestCount = BestRootMoves(t, out.best);
+    out.evaluation =
+        RedView(options.level > 1 ? SteadyValue(out.value, shallower) : out.value, b.SideToMove);
+
+    out.line = {};
+    if (out.bestCount == 0) return;
+    const BestAt best = [&options, &t](const BoardState& position, int level, BestMoves& set) {
+        BoardState searched = position;
+        SearchRun later;
+        later.level = level;
+        if (!options.search(searched, t, later)) return false;
+        set.value = BestRootValue(t);
+        set.count = BestRootMoves(t, set.codes);
+        return true;
+    };
+    ExpectLine(b, out.best[0], options.level, best, out.line);
 }
 
 std::string AnalysisJson(const Analysis& a) {
@@ -39,6 +62,13 @@ std::string AnalysisJson(const Analysis& a) {
     for (int i = 0; i < a.bestCount; ++i) {
         if (i > 0) json += ',';
         json += std::to_string(a.best[i]);
+    }
+    json += "],\"evaluation\":";
+    json += a.count > 0 ? FormatTenths(a.evaluation) : "null";
+    json += ",\"line\":[";
+    for (int i = 0; i < a.line.count; ++i) {
+        if (i > 0) json += ',';
+        json += std::to_string(a.line.codes[i]);
     }
     return json + "]}";
 }

@@ -17,7 +17,9 @@ std::string ReviewedMoveJson(const ReviewedMove& move, int level) {
         if (i > 0) json += ',';
         json += std::to_string(move.best.codes[i]);
     }
-    return json + "],\"loss\":" + FormatTenths(move.loss) + "}";
+    return json + "],\"steady_value\":" + FormatTenths(move.steadyValue) +
+           ",\"steady_best\":" + FormatTenths(move.steadyBest) +
+           ",\"loss\":" + FormatTenths(move.loss) + "}";
 }
 
 }  // namespace orbel

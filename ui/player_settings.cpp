@@ -31,6 +31,8 @@ constexpr const char* kMaximised = "mainWindow/maximised";
 constexpr const char* kFileFolder = "fileDialog/folder";
 constexpr const char* kFilePattern = "fileDialog/pattern";
 constexpr const char* kMainWindowState = "mainWindow/state";
+constexpr const char* kAnalysisDeepest = "analysis/deepest";
+constexpr const char* kReviewLevel = "analysis/reviewLevel";
 
 std::optional<int> WholeNumber(const QSettings& settings, const char* key, int low, int high) {
     bool ok = false;
@@ -61,8 +63,9 @@ QString Pattern(const QSettings& settings, const QString& designed) {
     return wild && !pattern.contains(QLatin1Char('/')) ? pattern : designed;
 }
 
-void Put(QSettings& settings, const char* key, const std::optional<QRect>& rect) {
-    if (rect) settings.setValue(key, *rect);
+template <class T>
+void Put(QSettings& settings, const char* key, const std::optional<T>& value) {
+    if (value) settings.setValue(key, *value);
 }
 
 std::unique_ptr<QSettings> Open(const QString& file) {
@@ -120,6 +123,8 @@ PlayerSettings SettingsStore::Read() const {
     if (const QVariant state = settings.value(kMainWindowState);
         state.typeId() == QMetaType::QByteArray)
         read.mainWindowState = state.toByteArray();
+    read.analysisDeepest = WholeNumber(settings, kAnalysisDeepest, 1, kGod);
+    read.reviewLevel = WholeNumber(settings, kReviewLevel, 1, kGod);
     return read;
 }
 
@@ -137,6 +142,8 @@ bool SettingsStore::Write(const PlayerSettings& written) const {
     settings.setValue(kFilePattern, written.filePattern);
     if (!written.mainWindowState.isEmpty())
         settings.setValue(kMainWindowState, written.mainWindowState);
+    Put(settings, kAnalysisDeepest, written.analysisDeepest);
+    Put(settings, kReviewLevel, written.reviewLevel);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

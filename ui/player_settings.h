@@ -21,6 +21,10 @@ struct PlayerSettings {
     QString filePattern = QStringLiteral("*.*");
     // Where the main window's analysis panel stands, as QMainWindow::saveState() tells it.
     QByteArray mainWindowState;
+    // The panel's two level pickers, 1 to 11: its deepest level and its review's level;
+    // none until the player has had the panel open.
+    std::optional<int> analysisDeepest;
+    std::optional<int> reviewLevel;
 
     bool operator==(const PlayerSettings&) const = default;
 };

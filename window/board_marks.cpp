@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVariant>
+#include <algorithm>
 #include <utility>
 
 #include "engine/move_rules.h"
@@ -71,9 +72,10 @@ void BoardMarks::SetFocusCell(int cell) {
     update();
 }
 
-void BoardMarks::SetAnalysisMarks(const QList<int>& codes) {
-    if (codes == analysis_) return;
+void BoardMarks::SetAnalysisMarks(const QList<int>& codes, int lineSide) {
+    if (codes == analysis_ && lineSide == lineSide_) return;
     analysis_ = codes;
+    lineSide_ = lineSide;
     ShowAnalysisMarks();
 }
 
@@ -89,6 +91,7 @@ void BoardMarks::ShowAnalysisMarks() {
     for (const int code : analysis_)
         if (PlacementOf(code) != hand_) drawn << code;
     setProperty("analysisMarks", QVariant::fromValue(drawn));
+    setProperty("lineSide", lineSide_);
     update();
 }
 
@@ -112,8 +115,19 @@ void BoardMarks::paintEvent(QPaintEvent*) {
         if (stands_ > 0) DrawStands(painter, Box(stands_));
         if (placed_ > 0) DrawPlaced(painter, Box(placed_));
     }
-    for (const int code : analysis_)
-        if (PlacementOf(code) != hand_) DrawAnalysed(painter, Box(PlacementOf(code)), code);
+    for (int i = 0; i < analysis_.size(); ++i) {
+        const int code = analysis_[i];
+        if (PlacementOf(code) == hand_) continue;
+        const QRectF box = Box(PlacementOf(code));
+        if (lineSide_ == 0) {
+            DrawAnalysed(painter, box, code);
+            continue;
+        }
+        // A cell the line places on twice numbers both, side by side.
+        int before = 0;
+        for (int k = 0; k < i; ++k) before += PlacementOf(analysis_[k]) == PlacementOf(code);
+        DrawLineMove(painter, box, code, i + 1, i % 2 == 0 ? lineSide_ : -lineSide_, before);
+    }
     if (hasFocus() && focus_ > 0) DrawFocus(painter, Box(focus_));
 }
 
@@ -204,6 +218,44 @@ void BoardMarks::DrawAnalysed(QPainter& painter, const QRectF& box, int code) co
     arrow.lineTo(tip);
     arrow.lineTo(barb - across * spread);
     Stroke(painter, QColor(0, 70, 0), QColor(60, 210, 40), 2.5, [&] { painter.drawPath(arrow); });
+}
+
+// A move of an expected line: its push as an arrow in its side's colour, and its number in
+// a disc of that colour on the side of the cell the arrow leaves free.
+void BoardMarks::DrawLineMove(QPainter& painter, const QRectF& box, int code, int number, int side,
+                              int before) const {
+    const int direction = DirectionOf(code);
+    const double dx = direction == kRight ? 1 : direction == kLeft ? -1 : 0;
+    const double dy = direction == kDown ? 1 : direction == kUp ? -1 : 0;
+    const QPointF along(dx, dy);
+    const QPointF across(-dy, dx);
+    const QColor colour = side == Red ? QColor(200, 0, 0) : QColor(0, 60, 210);
+    const QPointF tail = box.center() + along * (pitch_ * 0.05);
+    const QPointF tip = box.center() + along * (pitch_ * 0.44);
+    const QPointF barb = tip - along * (pitch_ * 0.14);
+    const double spread = pitch_ * 0.13;
+    QPainterPath arrow;
+    arrow.moveTo(tail);
+    arrow.lineTo(tip);
+    arrow.moveTo(barb + across * spread);
+    arrow.lineTo(tip);
+    arrow.lineTo(barb - across * spread);
+    Stroke(painter, Qt::white, colour, 2.5, [&] { painter.drawPath(arrow); });
+
+    const double radius = pitch_ * 0.17;
+    const QPointF aside = dx == 0 ? QPointF(1, 0) : QPointF(0, 1);
+    const QPointF centre = box.center() - along * (pitch_ * 0.24) + aside * (before * radius * 2.1);
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.setBrush(colour);
+    painter.drawEllipse(centre, radius, radius);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(std::max(1, static_cast<int>(radius * 1.5)));
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius),
+                     Qt::AlignCenter, QString::number(number));
+    painter.setBrush(Qt::NoBrush);
 }
 
 void BoardMarks::DrawFocus(QPainter& painter, const QRectF& box) const {

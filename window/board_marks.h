@@ -27,9 +27,10 @@ class BoardMarks final : public QWidget {
     void SetLastMove(int placed, int stands);
     void SetWinning(const CellList& cells);
     void SetFocusCell(int cell);
-    // Moves the analysis points out, as move codes; empty for none. None is drawn on the
-    // cell of the orbel in hand.
-    void SetAnalysisMarks(const QList<int>& codes);
+    // Moves the analysis points out, as move codes; empty for none. With `lineSide` Red or
+    // Blue they are a line of moves in turn, that side's first, each numbered in its
+    // side's colour; with 0 plain moves. None is drawn on the cell of the orbel in hand.
+    void SetAnalysisMarks(const QList<int>& codes, int lineSide = 0);
     void SetHandCell(int cell);
     // While orbels slide, the last move's dot and ring and the winning frames wait for them
     // to arrive: drawn at once they would circle the orbels about to leave those cells.
@@ -47,6 +48,8 @@ class BoardMarks final : public QWidget {
     void DrawStands(QPainter& painter, const QRectF& box) const;
     void DrawPlaced(QPainter& painter, const QRectF& box) const;
     void DrawAnalysed(QPainter& painter, const QRectF& box, int code) const;
+    void DrawLineMove(QPainter& painter, const QRectF& box, int code, int number, int side,
+                      int before) const;
     void DrawFocus(QPainter& painter, const QRectF& box) const;
     void ShowAnalysisMarks();
 
@@ -61,6 +64,7 @@ class BoardMarks final : public QWidget {
     int focus_ = 0;
     std::array<bool, kBoardEntries> winning_ = {};
     QList<int> analysis_;
+    int lineSide_ = 0;
     int hand_ = 0;
     bool held_ = false;
 };

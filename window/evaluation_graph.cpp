@@ -1,8 +1,10 @@
 #include "window/evaluation_graph.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 
 #include "engine/values.h"
 
@@ -40,6 +42,40 @@ QSize EvaluationGraph::minimumSizeHint() const {
     return {160, 5 * fontMetrics().height()};
 }
 
+QRectF EvaluationGraph::Plot() const {
+    const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const int line = fontMetrics().height();
+    return frame.adjusted(line * 0.5, line * 0.5, -line * 0.5, -line * 0.5);
+}
+
+// The point nearest across, or -1 where there is none.
+int EvaluationGraph::PointAt(const QPointF& at) const {
+    const QRectF plot = Plot();
+    int nearest = -1;
+    double distance = 0;
+    for (int i = 0; i < points_.size(); ++i) {
+        const double d = std::abs(Place(i, plot).x() - at.x());
+        if (nearest < 0 || d < distance) {
+            nearest = i;
+            distance = d;
+        }
+    }
+    return nearest;
+}
+
+void EvaluationGraph::mousePressEvent(QMouseEvent* event) {
+    const int index = PointAt(event->position());
+    if (index >= 0 && event->button() == Qt::LeftButton && onPointChosen) onPointChosen(index);
+    QWidget::mousePressEvent(event);
+}
+
+void EvaluationGraph::mouseDoubleClickEvent(QMouseEvent* event) {
+    const int index = PointAt(event->position());
+    if (index >= 0 && event->button() == Qt::LeftButton && onPointActivated)
+        onPointActivated(index);
+    QWidget::mouseDoubleClickEvent(event);
+}
+
 QPointF EvaluationGraph::Place(int index, const QRectF& plot) const {
     const int across = std::max(kFewestMovesAcross, static_cast<int>(points_.size()));
     const double x = plot.left() + plot.width() * (index + 1) / across;
@@ -56,7 +92,7 @@ void EvaluationGraph::paintEvent(QPaintEvent*) {
     painter.drawRect(frame);
 
     const int line = fontMetrics().height();
-    const QRectF plot = frame.adjusted(line * 0.5, line * 0.5, -line * 0.5, -line * 0.5);
+    const QRectF plot = Plot();
     painter.setPen(QPen(Qt::lightGray, 1.0, Qt::DashLine));
     painter.drawLine(QPointF(plot.left(), plot.center().y()),
                      QPointF(plot.right(), plot.center().y()));

@@ -640,8 +640,8 @@ void MainWindow::Show(const GamePicture& picture) {
     emit gameShown();
 }
 
-void MainWindow::SetAnalysisMarks(const QList<int>& codes) {
-    marks_->SetAnalysisMarks(codes);
+void MainWindow::SetAnalysisMarks(const QList<int>& codes, int lineSide) {
+    marks_->SetAnalysisMarks(codes, lineSide);
 }
 
 // An empty cell shows its button; an orbel its image, which the orbel in hand blinks. An

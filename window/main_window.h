@@ -47,8 +47,9 @@ class MainWindow final : public QMainWindow, public GameView {
     void Beep() override;
 
     // Marks the moves (MoveCodes) an analysis wants seen on the board; none for an empty
-    // list.
-    void SetAnalysisMarks(const QList<int>& codes);
+    // list. With `lineSide` Red or Blue they are a line of moves, numbered, that side's
+    // first.
+    void SetAnalysisMarks(const QList<int>& codes, int lineSide = 0);
 
     // Shows the analysis `panel` beside the board, or floating where the player left it, and
     // gives it the keyboard. Docked, it widens the window by its own width where the
