@@ -115,11 +115,15 @@ MainWindow* OrbelApp::OpenMainWindow() {
     });
     connect(window, &MainWindow::closing, this, [this, window] {
         RememberWhereItIs(*window);
-        // The analysis goes with the board it follows, unless another takes its place.
-        if (replacingMainWindow_)
+        // The analysis goes with the board it follows, unless another takes its place; left
+        // open, it opens again with the next board, in this run or the next.
+        if (replacingMainWindow_) {
             window->TakeAnalysis();
-        else
+        } else if (analysisWindow_) {
             CloseAnalysis();
+            settings_.analysisOpen = true;
+            Remember();
+        }
     });
     connect(window, &MainWindow::analysisRequested, this, &OrbelApp::mnu_Analysis_Click);
     connect(window, &MainWindow::analysisClosed, this, &OrbelApp::CloseAnalysis);
@@ -147,6 +151,8 @@ void OrbelApp::ShowWhereThePlayerLeftIt(MainWindow& window) {
     if (analysisWindow_) {
         window.OpenAnalysis(analysisWindow_);
         window.SetAnalysisMarks(analysisWindow_->marks(), analysisWindow_->lineSide());
+    } else if (settings_.analysisOpen) {
+        OpenAnalysis();
     }
     if (settings_.mainWindowMaximised)
         window.showMaximized();
@@ -200,10 +206,13 @@ void OrbelApp::mnu_Rules_Click() {
 
 // A and Options > Analysis open the panel, or close it when it is open.
 void OrbelApp::mnu_Analysis_Click() {
-    if (analysisWindow_) {
+    if (analysisWindow_)
         CloseAnalysis();
-        return;
-    }
+    else
+        OpenAnalysis();
+}
+
+void OrbelApp::OpenAnalysis() {
     if (!mainWindow_) return;
     auto* analysis = new AnalysisWindow(*game_);
     analysis->SetLevels(settings_.analysisDeepest.value_or(analysis->session().deepest()),
@@ -216,6 +225,7 @@ void OrbelApp::mnu_Analysis_Click() {
     connect(analysis, &AnalysisWindow::stepRequested, this,
             [this](int moveNumber) { game_->controller().StepBackTo(moveNumber); });
     analysisWindow_ = analysis;
+    settings_.analysisOpen = true;
     analysis->Follow();
     mainWindow_->OpenAnalysis(analysis);
 }
@@ -268,6 +278,7 @@ void OrbelApp::CloseAnalysis() {
         mainWindow_->TakeAnalysis();
         mainWindow_->SetAnalysisMarks({});
         settings_.mainWindowState = mainWindow_->PanelPlace();
+        settings_.analysisOpen = false;
         RememberAnalysisLevels();
         Remember();
     }

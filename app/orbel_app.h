@@ -65,6 +65,7 @@ class OrbelApp final : public QObject {
     void mnu_Statistics_Click();
     void ShowStatistics();
     void OpenFinishedGame(qint64 id);
+    void OpenAnalysis();
     void CloseAnalysis();
     void CloseMainWindow();
     MainWindow* OpenMainWindow();

@@ -77,6 +77,7 @@ class app_settings : public QObject {
             });
             Item(*window, "mnuFileItem_2")->trigger();
             QVERIFY(QFile::exists(home_.filePath("saved/remembered.rec")));
+            Item(*window, "mnu_Analysis")->trigger();
             Item(*window, "mnu_Exit")->trigger();
         }
         QDir::setCurrent(QDir::rootPath());
@@ -91,7 +92,10 @@ class app_settings : public QObject {
         QCOMPARE(app.state().board.BoardSize, 7);
         QVERIFY(Checked(*window, "mnu_Master"));
         QCOMPARE(app.state().SearchLevel, 6);
-        QCOMPARE(window->normalGeometry(), placed);
+        // The analysis left open opens again beside the board, the board where it was.
+        QCOMPARE(window->BoardGeometry(), placed);
+        QVERIFY(app.analysisWindow());
+        QVERIFY(Checked(*window, "mnu_Analysis"));
 
         // The file dialog opens where the last file was saved, not in the current folder.
         QString listed;

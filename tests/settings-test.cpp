@@ -89,6 +89,9 @@ QList<Key> Keys() {
         {"analysis/reviewLevel",
          [](const PlayerSettings& s) { return Optional(s.reviewLevel); },
          {{1, 1}, {11, 11}, {4, 4}, {0, none}, {12, none}, {"5.5", none}, {none, none}}},
+        {"analysis/open",
+         [](const PlayerSettings& s) { return QVariant(s.analysisOpen); },
+         {{true, true}, {false, false}, {"open", false}, {none, false}}},
     };
 }
 
@@ -130,6 +133,7 @@ PlayerSettings RandomSettings(std::mt19937& rng) {
             settings.mainWindowState.append(static_cast<char>(Uniform(rng, 0, 255)));
     if (Uniform(rng, 0, 1)) settings.analysisDeepest = Uniform(rng, 1, 11);
     if (Uniform(rng, 0, 1)) settings.reviewLevel = Uniform(rng, 1, 11);
+    settings.analysisOpen = Uniform(rng, 0, 1) == 1;
     return settings;
 }
 

@@ -33,6 +33,7 @@ constexpr const char* kFilePattern = "fileDialog/pattern";
 constexpr const char* kMainWindowState = "mainWindow/state";
 constexpr const char* kAnalysisDeepest = "analysis/deepest";
 constexpr const char* kReviewLevel = "analysis/reviewLevel";
+constexpr const char* kAnalysisOpen = "analysis/open";
 
 std::optional<int> WholeNumber(const QSettings& settings, const char* key, int low, int high) {
     bool ok = false;
@@ -125,6 +126,7 @@ PlayerSettings SettingsStore::Read() const {
         read.mainWindowState = state.toByteArray();
     read.analysisDeepest = WholeNumber(settings, kAnalysisDeepest, 1, kGod);
     read.reviewLevel = WholeNumber(settings, kReviewLevel, 1, kGod);
+    read.analysisOpen = settings.value(kAnalysisOpen).toString() == QLatin1String("true");
     return read;
 }
 
@@ -144,6 +146,7 @@ bool SettingsStore::Write(const PlayerSettings& written) const {
         settings.setValue(kMainWindowState, written.mainWindowState);
     Put(settings, kAnalysisDeepest, written.analysisDeepest);
     Put(settings, kReviewLevel, written.reviewLevel);
+    settings.setValue(kAnalysisOpen, written.analysisOpen);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

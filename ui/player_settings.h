@@ -25,6 +25,8 @@ struct PlayerSettings {
     // none until the player has had the panel open.
     std::optional<int> analysisDeepest;
     std::optional<int> reviewLevel;
+    // The panel was open when the board last closed: it opens again with the next board.
+    bool analysisOpen = false;
 
     bool operator==(const PlayerSettings&) const = default;
 };
