@@ -15,6 +15,32 @@ namespace orbel {
 
 namespace {
 
+// The unit step of a move's push on the screen: x to the right, y down.
+QPointF Along(int code) {
+    const int direction = DirectionOf(code);
+    return {direction == kRight  ? 1.0
+            : direction == kLeft ? -1.0
+                                 : 0.0,
+            direction == kDown ? 1.0
+            : direction == kUp ? -1.0
+                               : 0.0};
+}
+
+// A push as an arrow along the cell from `start` pitches past its centre to near its edge.
+QPainterPath PushArrow(const QPointF& centre, const QPointF& along, double pitch, double start) {
+    const QPointF across(-along.y(), along.x());
+    const QPointF tip = centre + along * (pitch * 0.44);
+    const QPointF barb = tip - along * (pitch * 0.14);
+    const double spread = pitch * 0.13;
+    QPainterPath arrow;
+    arrow.moveTo(centre + along * (pitch * start));
+    arrow.lineTo(tip);
+    arrow.moveTo(barb + across * spread);
+    arrow.lineTo(tip);
+    arrow.lineTo(barb - across * spread);
+    return arrow;
+}
+
 // Each mark is one stroke over a wider one of a contrasting colour, so it reads on both
 // orbels and on the grey of an empty cell.
 void Stroke(QPainter& painter, const QColor& under, const QColor& over, double width,
@@ -202,21 +228,7 @@ void BoardMarks::DrawPlaced(QPainter& painter, const QRectF& box) const {
 // pushes, in a colour no other mark uses. It leaves the middle free for the dot of the last
 // move, and two pushes from one cell apart.
 void BoardMarks::DrawAnalysed(QPainter& painter, const QRectF& box, int code) const {
-    const int direction = DirectionOf(code);
-    const double dx = direction == kRight ? 1 : direction == kLeft ? -1 : 0;
-    const double dy = direction == kDown ? 1 : direction == kUp ? -1 : 0;
-    const QPointF along(dx, dy);
-    const QPointF across(-dy, dx);
-    const QPointF tail = box.center() + along * (pitch_ * 0.12);
-    const QPointF tip = box.center() + along * (pitch_ * 0.44);
-    const QPointF barb = tip - along * (pitch_ * 0.14);
-    const double spread = pitch_ * 0.13;
-    QPainterPath arrow;
-    arrow.moveTo(tail);
-    arrow.lineTo(tip);
-    arrow.moveTo(barb + across * spread);
-    arrow.lineTo(tip);
-    arrow.lineTo(barb - across * spread);
+    const QPainterPath arrow = PushArrow(box.center(), Along(code), pitch_, 0.12);
     Stroke(painter, QColor(0, 70, 0), QColor(60, 210, 40), 2.5, [&] { painter.drawPath(arrow); });
 }
 
@@ -224,26 +236,13 @@ void BoardMarks::DrawAnalysed(QPainter& painter, const QRectF& box, int code) co
 // a disc of that colour on the side of the cell the arrow leaves free.
 void BoardMarks::DrawLineMove(QPainter& painter, const QRectF& box, int code, int number, int side,
                               int before) const {
-    const int direction = DirectionOf(code);
-    const double dx = direction == kRight ? 1 : direction == kLeft ? -1 : 0;
-    const double dy = direction == kDown ? 1 : direction == kUp ? -1 : 0;
-    const QPointF along(dx, dy);
-    const QPointF across(-dy, dx);
+    const QPointF along = Along(code);
     const QColor colour = side == Red ? QColor(200, 0, 0) : QColor(0, 60, 210);
-    const QPointF tail = box.center() + along * (pitch_ * 0.05);
-    const QPointF tip = box.center() + along * (pitch_ * 0.44);
-    const QPointF barb = tip - along * (pitch_ * 0.14);
-    const double spread = pitch_ * 0.13;
-    QPainterPath arrow;
-    arrow.moveTo(tail);
-    arrow.lineTo(tip);
-    arrow.moveTo(barb + across * spread);
-    arrow.lineTo(tip);
-    arrow.lineTo(barb - across * spread);
+    const QPainterPath arrow = PushArrow(box.center(), along, pitch_, 0.05);
     Stroke(painter, Qt::white, colour, 2.5, [&] { painter.drawPath(arrow); });
 
     const double radius = pitch_ * 0.17;
-    const QPointF aside = dx == 0 ? QPointF(1, 0) : QPointF(0, 1);
+    const QPointF aside = along.x() == 0 ? QPointF(1, 0) : QPointF(0, 1);
     const QPointF centre = box.center() - along * (pitch_ * 0.24) + aside * (before * radius * 2.1);
     painter.setPen(QPen(Qt::white, 1.5));
     painter.setBrush(colour);
