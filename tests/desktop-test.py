@@ -65,6 +65,8 @@ class Desktop:
                 self.manager.wait()
                 said.seek(0)
                 if attempt == 2:
+                    self.server.terminate()
+                    self.server.wait()
                     raise Failure("waited in vain for openbox: " +
                                   (said.read().strip() or "it said nothing"))
 
