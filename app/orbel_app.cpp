@@ -149,10 +149,10 @@ void OrbelApp::ShowWhereThePlayerLeftIt(MainWindow& window) {
         }
     }
     if (analysisWindow_) {
-        window.OpenAnalysis(analysisWindow_);
+        window.OpenAnalysis(analysisWindow_, MainWindow::Focus::Leave);
         window.SetAnalysisMarks(analysisWindow_->marks(), analysisWindow_->lineSide());
     } else if (settings_.analysisOpen) {
-        OpenAnalysis();
+        OpenAnalysis(MainWindow::Focus::Leave);
     }
     if (settings_.mainWindowMaximised)
         window.showMaximized();
@@ -212,7 +212,7 @@ void OrbelApp::mnu_Analysis_Click() {
         OpenAnalysis();
 }
 
-void OrbelApp::OpenAnalysis() {
+void OrbelApp::OpenAnalysis(MainWindow::Focus focus) {
     if (!mainWindow_) return;
     auto* analysis = new AnalysisWindow(*game_);
     analysis->SetLevels(settings_.analysisDeepest.value_or(analysis->session().deepest()),
@@ -227,7 +227,7 @@ void OrbelApp::OpenAnalysis() {
     analysisWindow_ = analysis;
     settings_.analysisOpen = true;
     analysis->Follow();
-    mainWindow_->OpenAnalysis(analysis);
+    mainWindow_->OpenAnalysis(analysis, focus);
 }
 
 // Modal, as the rules are: the game waits while its record is read, so no game ends unseen

@@ -65,7 +65,8 @@ class OrbelApp final : public QObject {
     void mnu_Statistics_Click();
     void ShowStatistics();
     void OpenFinishedGame(qint64 id);
-    void OpenAnalysis();
+    // Asked for, the panel takes the keyboard; coming back with a board, it leaves it there.
+    void OpenAnalysis(MainWindow::Focus focus = MainWindow::Focus::Take);
     void CloseAnalysis();
     void CloseMainWindow();
     MainWindow* OpenMainWindow();

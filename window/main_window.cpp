@@ -523,7 +523,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     });
 }
 
-void MainWindow::OpenAnalysis(QWidget* panel) {
+void MainWindow::OpenAnalysis(QWidget* panel, Focus focus) {
     analysisDock_->setWidget(panel);
     // A window manager places a window shown again anew unless it was told where.
     if (analysisDock_->isFloating()) analysisDock_->move(analysisDock_->pos());
@@ -538,11 +538,11 @@ void MainWindow::OpenAnalysis(QWidget* panel) {
             analysisDock_->resize(analysisDock_->size().boundedTo(RoomOnScreen(*analysisDock_)));
             CentreOnScreen(*analysisDock_);
         }
-        analysisDock_->activateWindow();
+        if (focus == Focus::Take) analysisDock_->activateWindow();
     } else {
         MakeRoomForAnalysis();
     }
-    panel->setFocus(Qt::OtherFocusReason);
+    if (focus == Focus::Take) panel->setFocus(Qt::OtherFocusReason);
 }
 
 QWidget* MainWindow::TakeAnalysis() {

@@ -51,10 +51,12 @@ class MainWindow final : public QMainWindow, public GameView {
     // first.
     void SetAnalysisMarks(const QList<int>& codes, int lineSide = 0);
 
+    // Whether a panel shown takes the keyboard, or leaves it where it is.
+    enum class Focus { Take, Leave };
     // Shows the analysis `panel` beside the board, or floating where the player left it, and
-    // gives it the keyboard. Docked, it widens the window by its own width where the
+    // gives it the keyboard if asked. Docked, it widens the window by its own width where the
     // screen has room, and the board scales down where it has not.
-    void OpenAnalysis(QWidget* panel);
+    void OpenAnalysis(QWidget* panel, Focus focus = Focus::Take);
     // Takes the panel out again, handing it to the caller, and gives back the room the
     // window grew by for it; nullptr when none is shown.
     QWidget* TakeAnalysis();
