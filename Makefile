@@ -65,7 +65,7 @@ bench: build
 	$(BUILD)/tools/orbelfive-cli bench --analysis
 	$(BUILD)/tools/orbelfive-cli bench --review
 	$(BUILD)/tools/orbelfive-cli bench --response
-	cd $(BUILD) && store/orbel-store-bench
+	cd $(BUILD) && bench/orbel-store-bench
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen app/orbel-statistics-bench
 
 # Into $(DESTDIR)$(PREFIX), with sudo only when that is not writable. The list of installed
