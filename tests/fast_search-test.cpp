@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "computer/fast_table.h"
 #include "computer/search.h"
 #include "random_games.h"
 #include "test_positions.h"
@@ -509,6 +510,42 @@ TEST(fast_search, stop_flag_ends_a_long_search_with_the_board_intact) {
 
         // A stopped search leaves nothing behind that spoils the next one.
         referee.Compare(MiddleGame(9, 20, false, rng), 4);
+    }
+}
+
+// A table that never finds what it was given costs only time, which no agreement case sees.
+TEST(FastTable, finds_each_stored_entry_at_its_depth_and_nothing_under_another_key) {
+    FastTable table(1);
+    std::mt19937_64 rng(7);
+    struct Entry {
+        uint64_t key;
+        int depth;
+        Tenths value;
+        Bound bound;
+        int16_t move;
+    };
+    // Far fewer entries than slots, so none gives way to another.
+    std::vector<Entry> entries;
+    for (int i = 0; i < 2000; ++i) {
+        const Bound bound = static_cast<Bound>(1 + i % 3);
+        entries.push_back({rng(), 1 + i % 20, i - 1000, bound, static_cast<int16_t>(1 + i % 300)});
+        const Entry& e = entries.back();
+        table.Store(e.key, e.depth, e.value, e.bound, e.move);
+    }
+    for (const Entry& e : entries) {
+        const TableHit hit = table.Probe(e.key, e.depth);
+        ASSERT_TRUE(hit.valueFound) << e.key;
+        EXPECT_EQ(hit.value, e.value);
+        EXPECT_EQ(hit.bound, e.bound);
+        EXPECT_EQ(hit.move, e.move);
+        // Another depth gives the move to try first, not the value.
+        const TableHit deeper = table.Probe(e.key, e.depth + 1);
+        EXPECT_FALSE(deeper.valueFound);
+        EXPECT_EQ(deeper.move, e.move);
+        // The same bucket under another key holds nothing for it.
+        const TableHit other = table.Probe(e.key ^ (uint64_t{1} << 63), e.depth);
+        EXPECT_FALSE(other.valueFound);
+        EXPECT_EQ(other.move, 0);
     }
 }
 
