@@ -79,6 +79,30 @@ struct FollowingView : testing::FakeView {
     }
 };
 
+// What a window that redraws only when the session tells it would be showing.
+struct Shown {
+    AnalysisSession::Standing standing;
+    bool boardShows;
+    unsigned serial;
+    int level;
+    int reviewed;
+    int completed;
+    std::vector<int> line;
+    bool operator==(const Shown&) const = default;
+
+    static Shown Of(const AnalysisSession& s) {
+        const ExpectedLine* line = s.line();
+        return {
+            s.standing(),
+            s.BoardShowsPosition(),
+            s.serial(),
+            s.finished() ? s.finished()->level : 0,
+            s.reviewedMoves(),
+            s.completedMoves(),
+            line ? std::vector<int>(line->codes, line->codes + line->count) : std::vector<int>{-1}};
+    }
+};
+
 class analysis_session : public ::testing::Test, public testing::Table {
   protected:
     ~analysis_session() override {
@@ -94,6 +118,8 @@ class analysis_session : public ::testing::Test, public testing::Table {
     }
     void Follow(int deepest, int reviewLevel) {
         session = std::make_unique<AnalysisSession>(*game, inbox);
+        session->OnChange([this] { told = Shown::Of(*session); });
+        told = Shown::Of(*session);
         session->SetDeepest(deepest);
         session->SetReviewLevel(reviewLevel);
         window.session = session.get();
@@ -193,6 +219,7 @@ class analysis_session : public ::testing::Test, public testing::Table {
 
     Inbox inbox;
     std::unique_ptr<AnalysisSession> session;
+    Shown told{};
     FollowingView window;
     Reference reference;
 };
@@ -354,13 +381,15 @@ TEST_F(analysis_session, review_rows_are_kept_while_the_moves_before_them_stand)
 // Random game events with the analysis following, records of every size read among them:
 // after each, the session holds the game's completed position at once, never followed an
 // unsound one, and once it has settled shows exactly what the test's own analyser finds,
-// level and review rows alike.
+// level, review rows and the chosen move's line alike; a window told of every change
+// shows what the session holds.
 TEST_F(analysis_session, random_events_leave_it_showing_the_game) {
     constexpr int kSequences = 20;
     constexpr int kEvents = 60;
     for (int sequence = 0; sequence < kSequences; ++sequence) {
         SCOPED_TRACE("sequence " + std::to_string(sequence));
         std::mt19937 rng(1000 + sequence);
+        std::mt19937 choices(sequence);  // apart, so the game's events stay as they were
         const int size = 5 + 2 * static_cast<int>(rng() % 3);
         Start(size, static_cast<int>(rng() % 3), 1 + static_cast<int>(rng() % 3), 2);
         for (int event = 0; event < kEvents && !HasFatalFailure(); ++event) {
@@ -400,6 +429,15 @@ TEST_F(analysis_session, random_events_leave_it_showing_the_game) {
             ASSERT_TRUE(testing::SamePosition(session->position(), Completed())) << Where();
             Settle();
             ExpectShowsTheGame();
+            // A row of the candidate list chosen, or the choice given up, now and then.
+            const LevelAnalysis* a = session->finished();
+            if (a && a->count > 0 && choices() % 3 == 0) {
+                const int row = static_cast<int>(choices() % (a->count + 1));
+                session->ChooseMove(row == a->count ? 0 : a->moves[row].code);
+                Settle();
+                ExpectShowsTheGame();
+            }
+            EXPECT_EQ(Shown::Of(*session), told) << "a change the window was not told of";
         }
         play().Detach(&window);
         session.reset();

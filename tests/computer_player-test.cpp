@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "computer/search_worker.h"
 #include "engine/move_rules.h"
 #include "test_positions.h"
 
@@ -121,6 +122,27 @@ TEST(computer_player, cancel_stops_a_running_search_and_waits_for_its_empty_answ
     ASSERT_TRUE(answers.WaitFor(3));
     std::lock_guard lock(answers.mutex);
     EXPECT_GT(answers.given[2].count, 0);
+}
+
+// The analysis hands its worker a new position's search while an old one runs: the old one
+// must stop, or the new one would wait for a deep level of a position no longer shown.
+TEST(search_worker, a_new_job_stops_the_running_one_first) {
+    std::atomic<bool> started{false};
+    std::atomic<bool> stopped{false};
+    Answers answers;
+    const Computer::Answer answer = answers.Taker();
+    SearchWorker worker;
+    worker.Run([&](const std::atomic<bool>& stop) {
+        started = true;
+        while (!stop) std::this_thread::yield();
+        stopped = true;
+    });
+    while (!started) std::this_thread::yield();
+    worker.Run([&](const std::atomic<bool>&) {
+        EXPECT_TRUE(stopped);
+        answer(BestMoves{});
+    });
+    ASSERT_TRUE(answers.WaitFor(1));
 }
 
 // The odds of the walk are tested once, on the search's row (search-test); here only that

@@ -55,6 +55,9 @@ class ProgramRun {
             store_ = std::make_unique<GameStore>(storeFile, GameStore::Teller{});
             store_->Attach(*table_.game);
         }
+        // Sound from the moment it is made, before a size is chosen: a window or an analysis
+        // attached first sees it so.
+        EXPECT_TRUE(BoardIsSound(board()));
         const int size = 5 + 2 * static_cast<int>(rng_() % 4 == 0 ? rng_() % 7 : rng_() % 3);
         table_.game->ChooseSize(size);
         Open();
