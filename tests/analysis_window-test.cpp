@@ -20,6 +20,7 @@
 #include "app/orbel_app.h"
 #include "engine/move_rules.h"
 #include "random_games.h"
+#include "ui/window_place.h"
 #include "window_helpers.h"
 
 using namespace orbel;
@@ -103,9 +104,8 @@ class AnalysisWindowTest : public QObject {
     void ExpectShowsTheGame() {
         const AnalysisSession& s = Analysis().session();
         using S = AnalysisSession::Standing;
-        QTRY_VERIFY_WITH_TIMEOUT((s.standing() == S::Finished || s.standing() == S::GameOver) &&
-                                     s.reviewedMoves() == s.completedMoves(),
-                                 20000);
+        WaitForTheAnalysis();
+        if (QTest::currentTestFailed()) return;
         BoardState completed;
         Controller().CompletedPosition(completed);
         QVERIFY(orbel::testing::SamePosition(s.position(), completed));
@@ -134,7 +134,25 @@ class AnalysisWindowTest : public QObject {
         WaitForTheComputer();
     }
 
-    int FirstListed() { return Listed(Analysis()).front().code; }
+    void WaitForTheAnalysis() {
+        const AnalysisSession& s = Analysis().session();
+        using S = AnalysisSession::Standing;
+        QTRY_VERIFY_WITH_TIMEOUT((s.standing() == S::Finished || s.standing() == S::GameOver) &&
+                                     s.reviewedMoves() == s.completedMoves(),
+                                 20000);
+    }
+
+    // The best move the analysis found; while it is still searching the list may be empty.
+    int FirstListed() {
+        WaitForTheAnalysis();
+        if (QTest::currentTestFailed()) return 0;
+        const auto listed = Listed(Analysis());
+        if (listed.isEmpty()) {
+            QTest::qFail("nothing listed in a finished analysis", __FILE__, __LINE__);
+            return 0;
+        }
+        return listed.front().code;
+    }
 
   private slots:
     void init() {
@@ -310,8 +328,8 @@ class AnalysisWindowTest : public QObject {
         // with its own button or with A stops it at once.
         auto* dock = Control<QDockWidget>(*window, "dock_Analysis");
         dock->setFloating(true);
-        dock->move(dock->pos() + QPoint(40, 30));
-        const QPoint place = dock->pos();
+        const QPoint place = orbel::AvailableArea(*dock).topLeft() + QPoint(40, 30);
+        dock->move(place);
         window = ReadLongOpening();
         dock = Control<QDockWidget>(*window, "dock_Analysis");
         QVERIFY(dock->isFloating() && Analysis().isVisible());
@@ -325,7 +343,10 @@ class AnalysisWindowTest : public QObject {
         QVERIFY(DeepInASearch());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
         QVERIFY(!app_->analysisWindow());
+        // Left partly off the screen, it comes back whole.
+        dock->move(orbel::AvailableArea(*dock).bottomRight() - QPoint(40, 30));
         Control<QAction>(*window, "mnu_Analysis")->trigger();
+        QVERIFY(orbel::WhollyOn(orbel::FramedGeometry(*dock), orbel::AvailableAreas()));
         Control<QSpinBox>(Analysis(), "spn_Deepest")->setValue(kDeepestLevel);
         QVERIFY(DeepInASearch());
 
