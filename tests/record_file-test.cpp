@@ -254,6 +254,8 @@ TEST(record_reader, messages_say_what_and_where) {
               "line 3: computer's colour 7 is not -1, 0 or 1 (error 6)");
     EXPECT_EQ(RecordMessage(Parse("9\n-1\n3\n40 41\n")),
               "the file ends before move 2 of 3 is complete (error 9)");
+    EXPECT_EQ(RecordMessage(Parse("9\n")), "the file ends before the computer's colour (error 9)");
+    EXPECT_EQ(RecordMessage(Parse("9 -1")), "the file ends before the move count (error 9)");
     EXPECT_EQ(RecordMessage(Parse("9 -1 \x01zz")), "line 1: '?zz' is not a number (error 3)");
 }
 
