@@ -104,8 +104,7 @@ class AnalysisWindowTest : public QObject {
     void ExpectShowsTheGame() {
         const AnalysisSession& s = Analysis().session();
         using S = AnalysisSession::Standing;
-        WaitForTheAnalysis();
-        if (QTest::currentTestFailed()) return;
+        QVERIFY(AnalysisDone());
         BoardState completed;
         Controller().CompletedPosition(completed);
         QVERIFY(orbel::testing::SamePosition(s.position(), completed));
@@ -134,21 +133,24 @@ class AnalysisWindowTest : public QObject {
         WaitForTheComputer();
     }
 
-    void WaitForTheAnalysis() {
+    // Whether the analysis is done with the game as it stands, within 20 s.
+    bool AnalysisDone() {
         const AnalysisSession& s = Analysis().session();
         using S = AnalysisSession::Standing;
-        QTRY_VERIFY_WITH_TIMEOUT((s.standing() == S::Finished || s.standing() == S::GameOver) &&
-                                     s.reviewedMoves() == s.completedMoves(),
-                                 20000);
+        return QTest::qWaitFor(
+            [&] {
+                return (s.standing() == S::Finished || s.standing() == S::GameOver) &&
+                       s.reviewedMoves() == s.completedMoves();
+            },
+            20000);
     }
 
-    // The best move the analysis found; while it is still searching the list may be empty.
+    // The best move of the finished analysis; while it searches the list may be empty.
     int FirstListed() {
-        WaitForTheAnalysis();
-        if (QTest::currentTestFailed()) return 0;
+        const bool done = AnalysisDone();
         const auto listed = Listed(Analysis());
-        if (listed.isEmpty()) {
-            QTest::qFail("nothing listed in a finished analysis", __FILE__, __LINE__);
+        if (!done || listed.isEmpty()) {
+            QTest::qFail("no finished analysis listing a move", __FILE__, __LINE__);
             return 0;
         }
         return listed.front().code;
